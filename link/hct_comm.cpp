@@ -1,0 +1,271 @@
+#include "link/hct_comm.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "link/link_messages.h"
+#include "link/link_packet.h"
+#include "link/link_tables.h"
+#include "platform/wide_string.h"
+
+namespace tarn {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr uint32_t kInQueue = 12000;
+constexpr uint32_t kOutQueue = 4096;
+constexpr uint32_t kReadIntervalMs = 100;
+constexpr uint32_t kWriteTotalConstantMs = 800;
+// Beyond this many buffered bytes the scanner starts afresh.
+constexpr size_t kScanBound = 110;
+constexpr uint8_t kAutoDetectStation = 255;
+constexpr uint16_t kStationRegister = 0x0300;
+
+}  // namespace
+
+CHCT_COMM::CHCT_COMM(std::shared_ptr<PortRegistry> ports) : m_pPorts(std::move(ports)) {
+    if (!m_pPorts) m_pPorts = std::make_shared<PortRegistry>();
+    m_pRecvThread = std::make_unique<std::thread>([this] { ThreadMain(); });
+}
+
+CHCT_COMM::~CHCT_COMM() {
+    ClosePort(true);
+    if (m_pRecvThread) {
+        SetThreadCommand(kThreadEnd);
+        m_pRecvThread->join();
+        m_pRecvThread.reset();
+    }
+}
+
+// The receive thread: parked while the port is closed, running the receive loop
+// while it is open, ended by the destructor. Commands arrive through a condition
+// variable, so a command given before the thread parks is never lost.
+void CHCT_COMM::ThreadMain() {
+    std::unique_lock lock(m_mxThread);
+    for (;;) {
+        const uint32_t command = m_nThreadCmd;
+        if (command == kThreadRun) {
+            m_bParked = false;
+            lock.unlock();
+            RecvLoop();
+            lock.lock();
+            continue;
+        }
+        m_bParked = true;
+        m_cvThread.notify_all();
+        if (command == kThreadEnd) return;
+        m_cvThread.wait(lock, [&] { return m_nThreadCmd != command; });
+    }
+}
+
+void CHCT_COMM::RecvLoop() {
+    enum class Phase { Header, Body };
+    std::memset(m_RecvBuf, 0, sizeof m_RecvBuf);
+    size_t write = 0, scan = 0, wanted = 2;
+    Phase phase = Phase::Header;
+    auto resync = [&] {
+        write = scan = 0;
+        wanted = 2;
+        phase = Phase::Header;
+    };
+    uint8_t tx[sizeof m_ReqBuf];
+    bool fatal = false;
+
+    while (m_nThreadCmd == kThreadRun) {
+        uint32_t txLen = 0;
+        if (TakeRequest(tx, txLen)) {
+            size_t written = 0;
+            bool ok = m_hCom.Write(tx, txLen, written);
+            m_nWritten = static_cast<uint32_t>(written);
+            if (!ok) {
+                if (SerialPort::IsFatalError(m_hCom.LastError())) {
+                    fatal = true;
+                    break;
+                }
+                std::this_thread::sleep_for(milliseconds(100));
+                continue;
+            }
+        }
+
+        if (wanted > 0) {
+            // Block until bytes come, a request is handed over or the command changes.
+            SerialPort::Ready ready;
+            size_t got = 0;
+            bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
+            if (ok && ready == SerialPort::Ready::Wake) {
+                m_wake.Drain();
+                continue;
+            }
+            if (ok && ready == SerialPort::Ready::Data)
+                ok = m_hCom.ReadAvailable(m_RecvBuf + write, wanted, got);
+            if (!ok) {
+                if (SerialPort::IsFatalError(m_hCom.LastError())) {
+                    fatal = true;
+                    break;
+                }
+                std::this_thread::sleep_for(milliseconds(100));
+                continue;
+            }
+            write += got;
+            wanted -= got;
+        }
+
+        if (wanted == 0) {
+            if (phase == Phase::Header) {
+                if (m_RecvBuf[scan++] != kLinkStartMark) {
+                    wanted = 1;  // slide the two-byte window by one
+                } else {
+                    const uint8_t length = m_RecvBuf[scan];
+                    if (length <= kLinkMaxLength) {
+                        ++scan;
+                        wanted = length;
+                        phase = Phase::Body;
+                        continue;
+                    }
+                    if (length == kLinkStartMark) {
+                        wanted = 1;  // the second 0xFE is the next start-mark candidate
+                    } else {
+                        ++scan;
+                        wanted = 2;
+                    }
+                }
+            } else {
+                // Body: type, payload, X, S. X and S cover type and payload.
+                const uint8_t* body = m_RecvBuf + scan;
+                const size_t length = write - scan;
+                if (length >= 2) {
+                    const LinkChecks c = ComputeLinkChecks(body, length - 2);
+                    if (c.x == body[length - 2] && c.s == body[length - 1] &&
+                        body[0] == kLinkTypeRtuResponse && length >= 3) {
+                        DeliverResponse(body + 1, static_cast<uint32_t>(length - 3));
+                    }
+                }
+                resync();
+            }
+        }
+        if (write > kScanBound) resync();
+    }
+
+    if (fatal) {
+        if (IWindow* window = m_pMainWnd.load()) window->Post(WM_LINK_LOST, 0, 0);
+        // A lasting port error repeats the notification, ten times a second
+        // rather than as fast as the port can fail, until the link is closed.
+        std::unique_lock lock(m_mxThread);
+        m_cvThread.wait_for(lock, milliseconds(100),
+                            [&] { return m_nThreadCmd != kThreadRun; });
+    }
+}
+
+int CHCT_COMM::OpenPort(int port, int baud, int protocol) {
+    if (m_bOpened) {
+        m_strError = Widen(msg::kPortAlreadyOpened);
+        return 1;
+    }
+    auto path = m_pPorts->PathOf(port);
+    if (!path) {
+        m_bOpened = 0;
+        m_strError = Widen(msg::kPortOpenFailed);
+        return 0;
+    }
+    return OpenDevice(*path, baud, protocol);
+}
+
+int CHCT_COMM::OpenPort(const std::string& devicePath, int baud, int protocol) {
+    return OpenDevice(devicePath, baud, protocol);
+}
+
+int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol) {
+    if (m_bOpened) {
+        m_strError = Widen(msg::kPortAlreadyOpened);
+        return 1;
+    }
+    if (!m_hCom.Open(devicePath)) {
+        m_bOpened = 0;
+        m_strError = Widen(msg::kPortOpenFailed);
+        return 0;
+    }
+    m_bOpened = 1;
+    // A port whose settings do not apply stays open, without the receive thread;
+    // AutoDetect applies the settings again itself.
+    if (!SetupPort(baud, protocol, kInQueue, kOutQueue)) return 1;
+    m_nReadPasses = 3;
+    m_hCom.Purge();
+    SetThreadCommand(kThreadRun);
+    return 1;
+}
+
+bool CHCT_COMM::SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) {
+    const BaudSetting rate = BaudForCode(baud);
+    const ProtocolSetting format = ProtocolForCode(protocol);
+    m_dcb = LineSettings{rate.baud, format.dataBits, format.parity, format.stopBits};
+    m_bRtu = format.rtu ? 1 : 0;
+    m_hCom.SetQueueSizes(inQueue, outQueue);
+    m_timeouts = PortTimeouts{kReadIntervalMs, 0, rate.readTotalConstantMs, 0,
+                              kWriteTotalConstantMs};
+    m_hCom.SetTimeouts(m_timeouts);
+    m_nRespTimeout = 60 * rate.readTotalConstantMs;
+    m_nSendTimeout = 2 * kWriteTotalConstantMs;
+    m_hCom.Purge();
+    if (!m_hCom.ApplyLine(m_dcb)) {
+        m_strError = WidenFormat(msg::kDcbSetError, m_hCom.LastError());
+        return false;
+    }
+    return true;
+}
+
+void CHCT_COMM::WaitUntilParked() {
+    std::unique_lock lock(m_mxThread);
+    if (m_cvThread.wait_for(lock, milliseconds(500), [&] { return m_bParked; })) return;
+    // Still inside a write: its own time-out ends it soon. The port is not
+    // closed under a thread that still uses it.
+    m_cvThread.wait(lock, [&] { return m_bParked; });
+}
+
+bool CHCT_COMM::ClosePort(bool /*stopWorker*/) {
+    if (!m_bOpened) return true;
+    // No background worker is ever registered with the link in this system, so
+    // there is none to stop before closing.
+    CancelRequest();
+    std::this_thread::sleep_for(milliseconds(500));
+    SetThreadCommand(kThreadPark);
+    WaitUntilParked();
+    m_hCom.Purge();
+    m_hCom.Close();
+    m_bOpened = 0;
+    return true;
+}
+
+bool CHCT_COMM::AutoDetect(int port, int* station, int* baud, int* protocol) {
+    try {
+        if (m_bOpened) ClosePort(true);
+        if (OpenPort(port, kLinkBaudCode, kLinkProtocolCode) != 1) throw m_strError;
+        m_nReadPasses = 1;
+        bool configured = false;
+        for (int attempt = 0; attempt < 5 && !configured; ++attempt) {
+            configured = SetupPort(kLinkBaudCode, kLinkProtocolCode, kInQueue, kOutQueue);
+            if (!configured) {
+                std::this_thread::sleep_for(milliseconds(3));
+                ClosePort(true);
+                OpenPort(port, kLinkBaudCode, kLinkProtocolCode);
+            }
+        }
+        if (!configured) throw Widen(msg::kDcbError);
+        uint16_t word = 0;
+        if (!Read_Reg(kAutoDetectStation, kStationRegister, 1, &word)) throw m_strError;
+        *station = static_cast<int16_t>(word);
+        *baud = kLinkBaudCode;
+        *protocol = kLinkProtocolCode;
+        ClosePort(true);
+        m_nReadPasses = 3;
+        return true;
+    } catch (const std::u16string& inner) {
+        m_strError = Widen(msg::kAutoDetectFailed) + u"\n\n" + inner;
+        ClosePort(true);
+        return false;
+    }
+}
+
+}  // namespace tarn

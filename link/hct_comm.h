@@ -1,0 +1,51 @@
+#pragma once
+// The drive link on a serial port: opens and configures the port, runs the
+// receive thread that writes requests and unwraps the drive's reply packets,
+// closes the port and finds the drive by itself.
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "link/hct_comm_base.h"
+#include "platform/serial/port_registry.h"
+#include "platform/window.h"
+
+namespace tarn {
+
+// Posted to the main window when the receive thread loses the port.
+constexpr uint32_t WM_LINK_LOST = 1485;
+
+class CHCT_COMM : public CHCT_COMM_BASE {
+public:
+    // Port numbers are looked up in `ports`, which the port list fills.
+    explicit CHCT_COMM(std::shared_ptr<PortRegistry> ports = std::make_shared<PortRegistry>());
+    ~CHCT_COMM() override;
+    CHCT_COMM(const CHCT_COMM&) = delete;
+    CHCT_COMM& operator=(const CHCT_COMM&) = delete;
+
+    int OpenPort(int port, int baud, int protocol) override;
+    // Opens a device by its path (a pseudo-terminal, or a path the user typed).
+    int OpenPort(const std::string& devicePath, int baud, int protocol);
+    void RecvLoop() override;
+    bool ClosePort(bool stopWorker) override;
+    bool AutoDetect(int port, int* station, int* baud, int* protocol) override;
+    bool SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) override;
+
+    PortRegistry& Ports() { return *m_pPorts; }
+    // The window that gets the link-lost notification; null for none.
+    void SetMainWindow(IWindow* window) { m_pMainWnd = window; }
+    bool IsOpen() const { return m_bOpened != 0; }
+    uint32_t ResponseTimeout() const { return m_nRespTimeout; }
+    const LineSettings& Line() const { return m_dcb; }
+    bool IsRtu() const { return m_bRtu != 0; }
+
+private:
+    void ThreadMain();
+    int OpenDevice(const std::string& devicePath, int baud, int protocol);
+    void WaitUntilParked();
+
+    std::shared_ptr<PortRegistry> m_pPorts;
+    std::atomic<IWindow*> m_pMainWnd{nullptr};
+};
+
+}  // namespace tarn

@@ -1,0 +1,128 @@
+#include "link/hct_comm_base.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "link/link_messages.h"
+#include "link/trace.h"
+#include "platform/wide_string.h"
+
+namespace tarn {
+
+CHCT_COMM_BASE::CHCT_COMM_BASE() = default;
+
+bool CHCT_COMM_BASE::Write_Reg(uint8_t station, uint16_t address, uint16_t value) {
+    std::lock_guard lock(m_csLink);
+    return Retry([&] {
+        return m_bRtu ? Write_Reg_RTU(station, address, value, true) : RefuseAscii();
+    });
+}
+
+bool CHCT_COMM_BASE::Write_MultiReg(uint8_t station, uint16_t address, uint16_t count,
+                                    const uint16_t* values) {
+    std::lock_guard lock(m_csLink);
+    return Retry([&] {
+        return m_bRtu ? Write_MultiReg_RTU(station, address, count, values) : RefuseAscii();
+    });
+}
+
+bool CHCT_COMM_BASE::Read_Reg(uint8_t station, uint16_t address, uint16_t count,
+                              uint16_t* out) {
+    std::lock_guard lock(m_csLink);
+    return Retry([&] {
+        return m_bRtu ? Read_Reg_RTU(station, address, count, out) : RefuseAscii();
+    });
+}
+
+bool CHCT_COMM_BASE::Read_CFG(uint8_t station, uint16_t address, uint16_t count,
+                              uint16_t* out) {
+    return Retry([&] {
+        return m_bRtu ? Read_CFG_RTU(station, address, count, out) : RefuseAscii();
+    });
+}
+
+bool CHCT_COMM_BASE::Read_Triple(uint8_t station, uint16_t* first, uint16_t* second,
+                                 uint16_t* third) {
+    // The drive answers function 0x67 only in RTU framing: in ASCII mode every
+    // attempt fails and leaves the last message as it was.
+    return Retry([&] { return m_bRtu && Read_Triple3_RTU(station, first, second, third); });
+}
+
+std::u16string CHCT_COMM_BASE::GetErrMsg() { return m_strError; }
+
+bool CHCT_COMM_BASE::RefuseAscii() {
+    m_strError = Widen(msg::kAsciiUnavailable);
+    return false;
+}
+
+std::u16string CHCT_COMM_BASE::TraceLines() const {
+    // The reply trace shows the response the receive thread delivered.
+    return u"CMD : " + HexTrace(m_ReqBuf, std::min<size_t>(m_nWritten, sizeof m_ReqBuf)) +
+           u"\nIN  : " + HexTrace(m_RespBuf, std::min<size_t>(m_nRespLen, sizeof m_RespBuf)) +
+           u"\n";
+}
+
+// ---- hand-over between callers and the receive thread ----
+
+void CHCT_COMM_BASE::ClearResponse() {
+    std::lock_guard lock(m_mxHandoff);
+    m_nRxLen = 0;
+    m_nRespLen = 0;
+}
+
+bool CHCT_COMM_BASE::Send_Request(uint32_t length) {
+    std::unique_lock lock(m_mxHandoff);
+    m_nTxLen = length;
+    m_bTxPending = 1;
+    m_wake.Signal();
+    bool taken = m_cvHandoff.wait_for(lock, std::chrono::milliseconds(m_nSendTimeout),
+                                      [&] { return m_bTxPending == 0; });
+    if (!taken) m_bTxPending = 0;
+    return taken;
+}
+
+bool CHCT_COMM_BASE::Wait_Response() {
+    std::unique_lock lock(m_mxHandoff);
+    bool came = m_cvHandoff.wait_for(lock, std::chrono::milliseconds(m_nRespTimeout),
+                                     [&] { return m_nRxLen != 0; });
+    if (came) {
+        std::memcpy(m_RespBuf, m_RxBuf, m_nRxLen);
+        m_nRespLen = m_nRxLen;
+    }
+    return came;
+}
+
+bool CHCT_COMM_BASE::TakeRequest(uint8_t* out, uint32_t& length) {
+    std::lock_guard lock(m_mxHandoff);
+    if (!m_bTxPending) return false;
+    length = std::min<uint32_t>(m_nTxLen, sizeof m_ReqBuf);
+    std::memcpy(out, m_ReqBuf, length);
+    m_bTxPending = 0;
+    m_cvHandoff.notify_all();
+    return true;
+}
+
+void CHCT_COMM_BASE::DeliverResponse(const uint8_t* payload, uint32_t length) {
+    std::lock_guard lock(m_mxHandoff);
+    length = std::min<uint32_t>(length, sizeof m_RxBuf);
+    std::memcpy(m_RxBuf, payload, length);
+    m_nRxLen = length;
+    m_cvHandoff.notify_all();
+}
+
+void CHCT_COMM_BASE::CancelRequest() {
+    std::lock_guard lock(m_mxHandoff);
+    m_bTxPending = 0;
+}
+
+void CHCT_COMM_BASE::SetThreadCommand(uint32_t command) {
+    {
+        std::lock_guard lock(m_mxThread);
+        m_nThreadCmd = command;
+    }
+    m_cvThread.notify_all();
+    m_wake.Signal();
+}
+
+}  // namespace tarn

@@ -1,0 +1,149 @@
+#pragma once
+// The Modbus side of the drive link: retrying operations, the RTU workers, the
+// block functions, the link lock and the last error message. The serial
+// transport (opening the port, the receive thread) is CHCT_COMM's.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "link/modbus_master.h"
+#include "platform/serial/serial_port.h"
+#include "platform/serial/wake_event.h"
+
+namespace tarn {
+
+class CHCT_COMM_BASE : public IModbusMaster {
+public:
+    CHCT_COMM_BASE();
+    ~CHCT_COMM_BASE() override = default;
+
+    bool Write_Reg(uint8_t station, uint16_t address, uint16_t value) override;
+    bool Write_MultiReg(uint8_t station, uint16_t address, uint16_t count,
+                        const uint16_t* values) override;
+    bool Read_Reg(uint8_t station, uint16_t address, uint16_t count, uint16_t* out) override;
+    bool Download_Data(uint8_t station, uint8_t area, uint16_t count,
+                       const uint16_t* words) override;
+    bool Download_Block(uint8_t station, uint8_t area, uint16_t address, uint16_t count,
+                        const uint16_t* words) override;
+    bool Download_DataAt(uint8_t station, uint8_t area, uint16_t count, const uint16_t* words,
+                         uint16_t start) override;
+    bool Upload_Block(uint8_t station, uint8_t area, uint16_t address, uint8_t count,
+                      uint16_t* out) override;
+    bool Read_CFG(uint8_t station, uint16_t address, uint16_t count, uint16_t* out) override;
+    bool Read_Triple(uint8_t station, uint16_t* first, uint16_t* second,
+                     uint16_t* third) override;
+    std::u16string GetErrMsg() override;
+    bool ClosePort(bool) override { return true; }
+
+    bool Read_Reg_RTU(uint8_t station, uint16_t address, uint16_t count,
+                      uint16_t* out) override;
+    bool Write_Reg_RTU(uint8_t station, uint16_t address, uint16_t value,
+                       bool waitReply) override;
+    bool Write_MultiReg_RTU(uint8_t station, uint16_t address, uint16_t count,
+                            const uint16_t* values) override;
+    bool Read_Triple_RTU(uint8_t station, TripleRecord* record) override;
+    bool Read_Triple3_RTU(uint8_t station, uint16_t* first, uint16_t* second,
+                          uint16_t* third) override;
+    bool Read_CFG_RTU(uint8_t station, uint16_t address, uint16_t count, uint16_t* out) override;
+    bool Download_Block_RTU(uint8_t station, uint8_t area, uint16_t address, uint16_t count,
+                            const uint16_t* words) override;
+    bool Upload_Block_RTU(uint8_t station, uint8_t area, uint16_t address, uint8_t count,
+                          uint16_t* out) override;
+
+    // Exception code of the last register write the drive refused; 0 otherwise.
+    uint16_t ExceptionCode() const { return m_nExcCode; }
+
+protected:
+    static constexpr uint32_t kThreadPark = 0;
+    static constexpr uint32_t kThreadRun = 10;
+    static constexpr uint32_t kThreadEnd = 20;
+
+    // Hands the m_nTxLen bytes of m_ReqBuf to the receive thread and waits until
+    // it has taken them, at most m_nSendTimeout ms.
+    bool Send_Request(uint32_t length);
+    // Waits until the receive thread has delivered a response, at most
+    // m_nRespTimeout ms; the response is then in m_RespBuf / m_nRespLen.
+    bool Wait_Response();
+    // m_nRespLen := 0 before a request, also for a response still in transit.
+    void ClearResponse();
+
+    // Receive-thread side of the hand-over.
+    bool TakeRequest(uint8_t* out, uint32_t& length);
+    void DeliverResponse(const uint8_t* payload, uint32_t length);
+    void CancelRequest();
+
+    // Receive-thread command, with the wake-ups that make a change seen at once.
+    void SetThreadCommand(uint32_t command);
+
+    // "CMD : <request>\nIN  : <reply>\n"
+    std::u16string TraceLines() const;
+
+    bool RefuseAscii();
+    [[noreturn]] static void Raise(const char* message);
+    // Clears the response, hands over `length` request bytes and waits for the
+    // reply; raises the sending failure or `timeoutMessage`.
+    void Exchange(uint32_t length, const char* timeoutMessage);
+    // One attempt of function 0x67, under the link lock.
+    bool ReadTripleAttempt(uint8_t station, uint16_t words[3]);
+    // Sends `count` words as blocks of at most 5, at start + index of each block.
+    bool DownloadInBlocks(uint8_t station, uint8_t area, uint16_t count, const uint16_t* words,
+                          uint16_t start);
+    void PurgePort();
+    template <class Attempt>
+    bool Retry(Attempt attempt);
+
+    SerialPort m_hCom;
+    std::unique_ptr<std::thread> m_pRecvThread;
+    std::atomic<uint32_t> m_nThreadCmd{kThreadPark};
+    uint8_t m_RecvBuf[2048] = {};
+    uint32_t m_nRespLen = 0;
+    uint8_t m_bTxPending = 0;  // guarded by m_mxHandoff
+    LineSettings m_dcb;
+    PortTimeouts m_timeouts;
+    uint8_t m_bOpened = 0;
+    uint8_t m_bRtu = 0;
+    uint8_t m_RespBuf[100] = {};
+    uint8_t m_ReqBuf[102] = {};
+    std::atomic<uint32_t> m_nWritten{0};
+    uint32_t m_nAsciiRecv = 0;
+    uint32_t m_nTxLen = 0;  // guarded by m_mxHandoff
+    uint32_t m_nReadPasses = 3;
+    uint8_t m_bLastResult = 0;
+    uint32_t m_nTries = 0;
+    uint32_t m_nRetryLimit = 3;
+    uint32_t m_nRespTimeout = 2100;
+    uint32_t m_nSendTimeout = 1600;
+    uint16_t m_nExcCode = 0;
+    std::u16string m_strError;
+    std::recursive_mutex m_csLink;
+
+    // The hand-over between callers and the receive thread. The thread delivers
+    // into m_RxBuf; Wait_Response moves it into m_RespBuf, so that a late reply
+    // arriving during a check never changes the bytes being checked.
+    std::mutex m_mxHandoff;
+    std::condition_variable m_cvHandoff;
+    uint8_t m_RxBuf[100] = {};
+    uint32_t m_nRxLen = 0;
+    WakeEvent m_wake;
+
+    // Parking of the receive thread while the port is closed.
+    std::mutex m_mxThread;
+    std::condition_variable m_cvThread;
+    bool m_bParked = true;
+};
+
+template <class Attempt>
+bool CHCT_COMM_BASE::Retry(Attempt attempt) {
+    m_nTries = 0;
+    do {
+        m_bLastResult = attempt() ? 1 : 0;
+        ++m_nTries;
+    } while (!m_bLastResult && m_nTries < m_nRetryLimit);
+    return m_bLastResult != 0;
+}
+
+}  // namespace tarn

@@ -1,0 +1,82 @@
+#pragma once
+// A serial port opened for exclusive, synchronous use: the drive link's view of
+// the operating system's serial facility. Every call that can fail returns
+// false and leaves the system's error code in LastError().
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tarn {
+
+enum class Parity { None, Odd, Even };
+
+struct LineSettings {
+    uint32_t baud = 9600;
+    int dataBits = 8;
+    Parity parity = Parity::None;
+    int stopBits = 1;
+};
+
+// Read and write time-outs in milliseconds. A read returns when all bytes have
+// come, when the gap between two bytes exceeds readInterval (0: no gap limit), or
+// when readTotalMultiplier x bytes + readTotalConstant has passed (0 and 0: no
+// total limit); it then returns the bytes it has, which may be none.
+struct PortTimeouts {
+    uint32_t readInterval = 0;
+    uint32_t readTotalMultiplier = 0;
+    uint32_t readTotalConstant = 0;
+    uint32_t writeTotalMultiplier = 0;
+    uint32_t writeTotalConstant = 0;
+};
+
+class SerialPort {
+public:
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens a tty by its device path for this process alone (exclusive mode and
+    // an advisory lock, so that two tools never share a port).
+    bool Open(const std::string& devicePath);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Raw 8-bit line with the given rate, character format, no flow control
+    // and DTR/RTS held inactive. Rates without a standard constant are set
+    // directly. Modem-line requests that a pseudo-terminal refuses are ignored.
+    bool ApplyLine(const LineSettings& line);
+    void SetTimeouts(const PortTimeouts& timeouts) { m_timeouts = timeouts; }
+    const PortTimeouts& Timeouts() const { return m_timeouts; }
+    // Driver queue sizes: Linux ttys have fixed queues, so this only succeeds.
+    bool SetQueueSizes(uint32_t inQueue, uint32_t outQueue);
+    // Discards what waits in both directions.
+    bool Purge();
+
+    // Synchronous read with the time-outs above. False only on a port error.
+    bool Read(uint8_t* buffer, size_t wanted, size_t& got);
+    // Synchronous write, ended by the write time-out. False only on a port error;
+    // a time-out returns true with the bytes that went out.
+    bool Write(const uint8_t* data, size_t size, size_t& written);
+
+    // Blocks until the port has bytes to read, or wakeFd becomes readable
+    // (timeoutMs < 0: no limit). Returns false on a port error.
+    enum class Ready { Data, Wake, Timeout };
+    bool WaitReadable(int wakeFd, int timeoutMs, Ready& ready);
+    // Reads what is there now, at most `wanted` bytes, without waiting.
+    bool ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got);
+
+    int LastError() const { return m_lastError; }
+    // True for the errors after which the port is unusable (device gone, handle
+    // invalid): the link treats them as the line being lost.
+    static bool IsFatalError(int error);
+
+private:
+    bool Fail(int error);
+
+    int m_fd = -1;
+    int m_lastError = 0;
+    PortTimeouts m_timeouts;
+};
+
+}  // namespace tarn

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The whole test suite, from a fresh Debian 12 machine: installs what is missing,
+# then builds and runs the suite in a normal build, under AddressSanitizer +
+# UndefinedBehaviorSanitizer, and runs the threaded link tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev
+
+jobs=$(nproc)
+build() { # dir sanitizer
+  cmake -S "$root" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE="$2" >/dev/null
+  cmake --build "$1" -j "$jobs"
+}
+
+echo "== normal build =="
+build build/normal ""
+ctest --test-dir build/normal --output-on-failure -j "$jobs"
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
+build build/asan address
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+echo "== ThreadSanitizer (threaded tests) =="
+build build/tsan thread
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded

@@ -1,0 +1,26 @@
+#pragma once
+// A pseudo-terminal whose master side the virtual drive serves. The slave path
+// is what the tool opens as its serial port.
+#include <string>
+
+namespace tarn::sim {
+
+class PseudoTerminal {
+public:
+    PseudoTerminal();  // throws std::system_error when no pty can be had
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    int MasterFd() const { return m_master; }
+    const std::string& SlavePath() const { return m_slavePath; }
+
+private:
+    int m_master = -1;
+    // Kept open so that the master never sees a hang-up while the tool has
+    // the port closed; it is never read.
+    int m_slaveHolder = -1;
+    std::string m_slavePath;
+};
+
+}  // namespace tarn::sim

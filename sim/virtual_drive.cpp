@@ -1,0 +1,210 @@
+#include "sim/virtual_drive.h"
+
+#include <poll.h>
+#include <sys/prctl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "link/crc16.h"
+#include "link/link_packet.h"
+
+namespace tarn::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// A request that stays incomplete this long is dropped, as a drive drops a
+// frame cut short by line silence.
+constexpr int kFrameGapMs = 50;
+
+}  // namespace
+
+VirtualDrive::VirtualDrive(uint8_t station, std::shared_ptr<DriveModel> model)
+    : m_model(std::move(model)), m_station(station) {
+    m_thread = std::thread([this] { Serve(); });
+}
+
+VirtualDrive::~VirtualDrive() {
+    m_stopping = true;
+    m_stop.Signal();
+    m_thread.join();
+}
+
+void VirtualDrive::SetFaults(const Faults& faults) {
+    std::lock_guard lock(m_mutex);
+    m_faults = faults;
+}
+
+void VirtualDrive::SetPacing(const Pacing& pacing) {
+    std::lock_guard lock(m_mutex);
+    m_pacing = pacing;
+}
+
+void VirtualDrive::SetReplyHook(ReplyHook hook) {
+    std::lock_guard lock(m_mutex);
+    m_hook = std::move(hook);
+}
+
+void VirtualDrive::SendRaw(const Bytes& bytes) { WriteAll(bytes.data(), bytes.size()); }
+
+std::vector<LoggedRequest> VirtualDrive::Requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void VirtualDrive::ClearRequests() {
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+}
+
+bool VirtualDrive::WaitForRequests(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_logged.wait_for(lock, timeout, [&] { return m_log.size() >= count; });
+}
+
+bool VirtualDrive::Take(int& counter) {
+    if (counter == 0) return false;
+    if (counter > 0) --counter;
+    return true;
+}
+
+void VirtualDrive::WriteAll(const uint8_t* data, size_t size) {
+    std::lock_guard lock(m_writeMutex);
+    while (size > 0) {
+        ssize_t n = ::write(m_pty.MasterFd(), data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<size_t>(n);
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd pfd{m_pty.MasterFd(), POLLOUT, 0};
+            ::poll(&pfd, 1, 100);
+        } else if (n < 0 && errno != EINTR) {
+            return;  // nobody listens: the bytes are lost, as on an open line
+        }
+    }
+}
+
+void VirtualDrive::SleepUntil(Clock::time_point when) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch());
+    timespec ts{static_cast<time_t>(ns.count() / 1000000000), static_cast<long>(ns.count() % 1000000000)};
+    // steady_clock is CLOCK_MONOTONIC on Linux.
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+void VirtualDrive::Serve() {
+    // Paced replies are timed to the microsecond; the default timer slack of
+    // 50 us would blur that.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
+    Bytes buffer;
+    Clock::time_point firstByte{};
+    uint8_t chunk[512];
+    while (!m_stopping) {
+        pollfd pfds[2] = {{m_pty.MasterFd(), POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
+        int r = ::poll(pfds, 2, buffer.empty() ? -1 : kFrameGapMs);
+        if (r < 0) continue;
+        if (r == 0) {
+            buffer.clear();  // an incomplete frame followed by silence
+            continue;
+        }
+        if (pfds[1].revents) continue;
+        if (pfds[0].revents & POLLIN) {
+            ssize_t n = ::read(m_pty.MasterFd(), chunk, sizeof chunk);
+            if (n <= 0) continue;
+            if (buffer.empty()) firstByte = Clock::now();
+            buffer.insert(buffer.end(), chunk, chunk + n);
+        } else if (pfds[0].revents) {
+            // Hang-up cannot happen while the slave is held open; wait it out anyway.
+            ::poll(nullptr, 0, 10);
+            continue;
+        }
+        // Take every complete request off the front; skip bytes that cannot
+        // start one (unknown function, bad CRC).
+        for (;;) {
+            size_t length = 0;
+            FrameStatus status = FindRequest(buffer, length);
+            if (status == FrameStatus::Incomplete) break;
+            if (status == FrameStatus::UnknownFunction || !CrcMatches(buffer.data(), length - 2)) {
+                buffer.erase(buffer.begin());
+                continue;
+            }
+            Bytes request(buffer.begin(), buffer.begin() + static_cast<long>(length));
+            buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(length));
+            Handle(request, firstByte);
+            firstByte = Clock::now();
+        }
+    }
+}
+
+void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived) {
+    const uint8_t station = request[0];
+    Faults faults;
+    Pacing pacing;
+    ReplyHook hook;
+    {
+        std::lock_guard lock(m_mutex);
+        m_log.push_back(LoggedRequest{request});
+        m_logged.notify_all();
+        if (station != m_station && station != 255) return;
+        pacing = m_pacing;
+        hook = m_hook;
+        // Each fault used here counts down once for this reply.
+        Faults& f = m_faults;
+        faults.dropReplies = Take(f.dropReplies);
+        faults.corruptCrc = Take(f.corruptCrc);
+        faults.corruptChecks = Take(f.corruptChecks);
+        faults.lateReplies = Take(f.lateReplies);
+        faults.lateByMs = f.lateByMs;
+        faults.foreignPackets = Take(f.foreignPackets);
+        faults.noisyReplies = Take(f.noisyReplies);
+        faults.noise = f.noise;
+        faults.splitReplies = Take(f.splitReplies);
+        faults.splitPieces = f.splitPieces;
+        faults.splitPauseMs = f.splitPauseMs;
+    }
+    if (faults.dropReplies) return;
+
+    Bytes reply = AnswerRequest(*m_model, request);
+    std::optional<Bytes> custom;
+    if (hook) custom = hook(LoggedRequest{request}, reply);
+    Bytes line;
+    if (custom) {
+        line = std::move(*custom);
+    } else {
+        if (faults.corruptCrc) reply.back() ^= 0x5A;
+        Bytes packet = WrapLinkPacket(kLinkTypeRtuResponse, reply);
+        if (faults.corruptChecks) packet[packet.size() - 2] ^= 0x01;
+        if (faults.noisyReplies) line.insert(line.end(), faults.noise.begin(), faults.noise.end());
+        if (faults.foreignPackets) {
+            Bytes foreign = WrapLinkPacket(1, reply);
+            line.insert(line.end(), foreign.begin(), foreign.end());
+        }
+        line.insert(line.end(), packet.begin(), packet.end());
+    }
+
+    Clock::time_point sendAt = Clock::now();
+    if (pacing.baud) {
+        auto wire = [&](size_t bytes) {
+            return std::chrono::nanoseconds(bytes * 11ull * 1000000000ull / pacing.baud);
+        };
+        sendAt = arrived + wire(request.size()) + std::chrono::microseconds(pacing.turnaroundUs) +
+                 wire(line.size());
+    }
+    if (faults.lateReplies) sendAt += std::chrono::milliseconds(faults.lateByMs);
+    SleepUntil(sendAt);
+
+    if (!faults.splitReplies || line.size() < 2) {
+        WriteAll(line.data(), line.size());
+        return;
+    }
+    const size_t pieces = std::max(2, faults.splitPieces);
+    const size_t step = std::max<size_t>(1, (line.size() + pieces - 1) / pieces);
+    for (size_t at = 0; at < line.size(); at += step) {
+        if (at) std::this_thread::sleep_for(std::chrono::milliseconds(faults.splitPauseMs));
+        WriteAll(line.data() + at, std::min(step, line.size() - at));
+    }
+}
+
+}  // namespace tarn::sim

@@ -1,0 +1,104 @@
+#pragma once
+// A drive on a pseudo-terminal. It reads plain RTU requests, checks their CRC,
+// answers its own station (and 255, the station every drive answers) with the
+// reply wrapped in a type-0 link packet, and can misbehave on purpose.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/serial/wake_event.h"
+#include "sim/drive_model.h"
+#include "sim/pty.h"
+#include "sim/rtu_frames.h"
+
+namespace tarn::sim {
+
+// Each fault applies to the next N replies (-1: to every reply; 0: off).
+struct Faults {
+    int dropReplies = 0;      // no answer at all
+    int corruptCrc = 0;       // the RTU frame's CRC is wrong
+    int corruptChecks = 0;    // the packet's X byte is wrong
+    int lateReplies = 0;      // answer after lateByMs
+    uint32_t lateByMs = 0;
+    int foreignPackets = 0;   // a packet of another type goes first
+    int noisyReplies = 0;     // `noise` goes first
+    Bytes noise;
+    int splitReplies = 0;     // the packet goes in `splitPieces` pieces
+    int splitPieces = 3;
+    uint32_t splitPauseMs = 2;
+};
+
+// Line pacing: with a baud rate set, request and reply take their time on the
+// wire (11 bits a byte, as at 8N2) and the drive waits turnaroundUs in between.
+struct Pacing {
+    uint32_t baud = 0;  // 0: no pacing
+    uint32_t turnaroundUs = 0;
+};
+
+struct LoggedRequest {
+    Bytes frame;  // the whole request with its CRC
+    uint8_t Station() const { return frame[0]; }
+    uint8_t Function() const { return frame[1]; }
+};
+
+class VirtualDrive {
+public:
+    explicit VirtualDrive(uint8_t station = 1,
+                          std::shared_ptr<DriveModel> model = std::make_shared<DriveModel>());
+    ~VirtualDrive();
+    VirtualDrive(const VirtualDrive&) = delete;
+    VirtualDrive& operator=(const VirtualDrive&) = delete;
+
+    // The device path the tool opens.
+    const std::string& Path() const { return m_pty.SlavePath(); }
+    DriveModel& Model() { return *m_model; }
+
+    void SetStation(uint8_t station) { m_station = station; }
+    void SetFaults(const Faults& faults);
+    void SetPacing(const Pacing& pacing);
+    // Replaces what goes on the line for a request: return the raw bytes to
+    // send (already wrapped, or not at all), or nullopt for the normal reply.
+    using ReplyHook =
+        std::function<std::optional<Bytes>(const LoggedRequest&, const Bytes& normalReply)>;
+    void SetReplyHook(ReplyHook hook);
+    // Puts bytes on the line now, outside any exchange.
+    void SendRaw(const Bytes& bytes);
+
+    std::vector<LoggedRequest> Requests() const;
+    void ClearRequests();
+    // Waits until at least `count` requests have come; false on time-out.
+    bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+
+private:
+    void Serve();
+    void Handle(const Bytes& request, std::chrono::steady_clock::time_point arrived);
+    static bool Take(int& counter);
+    void WriteAll(const uint8_t* data, size_t size);
+    void SleepUntil(std::chrono::steady_clock::time_point when);
+
+    PseudoTerminal m_pty;
+    std::shared_ptr<DriveModel> m_model;
+    std::atomic<uint8_t> m_station;
+    WakeEvent m_stop;
+    std::atomic<bool> m_stopping{false};
+
+    mutable std::mutex m_mutex;  // faults, pacing, hook, log
+    mutable std::condition_variable m_logged;
+    Faults m_faults;
+    Pacing m_pacing;
+    ReplyHook m_hook;
+    std::vector<LoggedRequest> m_log;
+    std::mutex m_writeMutex;
+
+    std::thread m_thread;
+};
+
+}  // namespace tarn::sim
