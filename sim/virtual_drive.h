@@ -30,7 +30,7 @@ struct Faults {
     uint32_t lateByMs = 0;
     int foreignPackets = 0;   // a packet of another type goes first
     int noisyReplies = 0;     // `noise` goes first
-    Bytes noise;
+    Bytes noise{};
     int splitReplies = 0;     // the packet goes in `splitPieces` pieces
     int splitPieces = 3;
     uint32_t splitPauseMs = 2;

@@ -1,0 +1,145 @@
+// Opening, setting up, closing and finding the drive.
+#include <chrono>
+
+#include "link/link_messages.h"
+#include "link_fixture.h"
+#include "sim/pty.h"
+
+namespace tarn::test {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(Port, OpenTwiceMissingDeviceAndUnknownNumber) {
+    sim::VirtualDrive drive;
+    CHCT_COMM link;
+    link.Ports().Assign(4, drive.Path());
+    EXPECT_EQ(link.OpenPort(4, kLinkBaudCode, kLinkProtocolCode), 1);
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_EQ(link.OpenPort(4, kLinkBaudCode, kLinkProtocolCode), 1);
+    EXPECT_EQ(ErrorOf(link), "Com port already opened !");
+    uint16_t value = 0;
+    EXPECT_TRUE(link.Read_Reg(1, 0, 1, &value)) << "the open port still works";
+    link.ClosePort(true);
+
+    EXPECT_EQ(link.OpenPort("/dev/tarn-no-such-port", kLinkBaudCode, kLinkProtocolCode), 0);
+    EXPECT_EQ(ErrorOf(link), "Com port open Failed !");
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.OpenPort(9, kLinkBaudCode, kLinkProtocolCode), 0) << "no device behind 9";
+    EXPECT_FALSE(link.IsOpen());
+}
+
+TEST(Port, TwoLinksNeverShareAPort) {
+    sim::VirtualDrive drive;
+    CHCT_COMM first, second;
+    ASSERT_EQ(first.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+    EXPECT_EQ(second.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 0);
+    first.ClosePort(true);
+    EXPECT_EQ(second.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+}
+
+TEST(Port, ClosePortPausesOnlyWhenOpen) {
+    CHCT_COMM link;
+    auto t0 = Clock::now();
+    EXPECT_TRUE(link.ClosePort(true));
+    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(100));
+
+    sim::VirtualDrive drive;
+    ASSERT_EQ(link.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+    t0 = Clock::now();
+    EXPECT_TRUE(link.ClosePort(true));
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(500));
+    EXPECT_FALSE(link.IsOpen());
+}
+
+TEST_F(LinkTest, SetupPortAppliesEveryCode) {
+    EXPECT_TRUE(link.SetupPort(1, 6, 12000, 4096));
+    EXPECT_EQ(link.Line().baud, 9600u);
+    EXPECT_EQ(link.ResponseTimeout(), 2100u);
+    EXPECT_TRUE(link.SetupPort(501, 6, 12000, 4096));
+    EXPECT_EQ(link.Line().baud, 2000000u);
+    EXPECT_EQ(link.ResponseTimeout(), 600u);
+    // Rates without a standard constant.
+    EXPECT_TRUE(link.SetupPort(8, 6, 12000, 4096));
+    EXPECT_TRUE(link.SetupPort(9, 6, 12000, 4096));
+    EXPECT_EQ(link.Line().baud, 4600000u);
+
+    EXPECT_TRUE(link.SetupPort(7, 9, 12000, 4096));
+    EXPECT_EQ(link.Line().dataBits, 7);
+    EXPECT_EQ(link.Line().stopBits, 2);
+    EXPECT_TRUE(link.IsRtu());
+    EXPECT_TRUE(link.SetupPort(7, -1, 12000, 4096));
+    EXPECT_FALSE(link.IsRtu());
+    // ASCII register exchanges are refused with a clear message, not faked.
+    uint16_t value = 0;
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &value));
+    EXPECT_EQ(Error(), msg::kAsciiUnavailable);
+    EXPECT_TRUE(drive.Requests().empty());
+    // The block functions do nothing and succeed in ASCII framing; the triple read fails quietly.
+    uint16_t words[2] = {7, 7};
+    EXPECT_TRUE(link.Upload_Block(1, 3, 0, 2, words));
+    EXPECT_EQ(words[0], 7);
+    EXPECT_FALSE(link.Read_Triple(1, &words[0], &words[1], &value));
+    EXPECT_EQ(Error(), msg::kAsciiUnavailable) << "the last message stays";
+}
+
+TEST(Port, SetupPortOnAClosedPortReportsTheSystemCode) {
+    CHCT_COMM link;
+    EXPECT_FALSE(link.SetupPort(7, 6, 12000, 4096));
+    EXPECT_EQ(ErrorOf(link), "DCB Set Error ! Code = 9");  // bad descriptor
+}
+
+TEST(Port, AutoDetectReadsTheStationAndLeavesThePortClosed) {
+    sim::VirtualDrive drive(5);
+    drive.Model().SetRegister(0x0300, 5);
+    CHCT_COMM link;
+    link.Ports().Assign(3, drive.Path());
+    int station = 0, baud = 0, protocol = 0;
+    ASSERT_TRUE(link.AutoDetect(3, &station, &baud, &protocol)) << ErrorOf(link);
+    EXPECT_EQ(station, 5);
+    EXPECT_EQ(baud, 7);
+    EXPECT_EQ(protocol, 6);
+    EXPECT_FALSE(link.IsOpen());
+    const auto requests = drive.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(Hex(requests[0].frame).substr(0, 18), "FF 03 03 00 00 01 ");
+
+    // A station word is sign-extended.
+    drive.Model().SetRegister(0x0300, 0xFFFE);
+    ASSERT_TRUE(link.AutoDetect(3, &station, &baud, &protocol));
+    EXPECT_EQ(station, -2);
+}
+
+TEST(Port, AutoDetectFailures) {
+    sim::VirtualDrive drive;
+    drive.SetFaults({.dropReplies = -1});
+    CHCT_COMM link;
+    link.Ports().Assign(3, drive.Path());
+    int station = 0, baud = 0, protocol = 0;
+    EXPECT_FALSE(link.AutoDetect(3, &station, &baud, &protocol));
+    EXPECT_EQ(ErrorOf(link),
+              "Auto Detection Baud/Protocol Failed !\n\nComm port read Error !");
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(drive.Requests().size(), 3u);
+
+    EXPECT_FALSE(link.AutoDetect(8, &station, &baud, &protocol));
+    EXPECT_EQ(ErrorOf(link),
+              "Auto Detection Baud/Protocol Failed !\n\nCom port open Failed !");
+}
+
+TEST(Port, WriteWithoutWaitingNeedsNoDrive) {
+    sim::PseudoTerminal line;  // nobody answers on it
+    CHCT_COMM link;
+    ASSERT_EQ(link.OpenPort(line.SlavePath(), kLinkBaudCode, kLinkProtocolCode), 1);
+    EXPECT_TRUE(link.Write_Reg_RTU(1, 0x10, 1, false));
+}
+
+TEST(Port, RequestsWithoutAnOpenPortAreNotTaken) {
+    CHCT_COMM link;
+    uint16_t value = 0;
+    auto t0 = Clock::now();
+    EXPECT_FALSE(link.Read_Reg_RTU(1, 0, 1, &value));
+    EXPECT_EQ(ErrorOf(link), " Comm port Sending Failed !");
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(1600));
+}
+
+}  // namespace tarn::test

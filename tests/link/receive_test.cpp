@@ -1,0 +1,109 @@
+// The receive thread: unwrapping the drive's packets out of whatever else is on
+// the line, and noticing when the line is gone.
+#include <atomic>
+#include <thread>
+
+#include "link/link_packet.h"
+#include "link_fixture.h"
+
+namespace tarn::test {
+
+class ReceiveTest : public LinkTest {
+protected:
+    // Reads registers 0x10..0x11 (set to 0x1285, 0xBEEF) and checks the words.
+    ::testing::AssertionResult ReadsCorrectly() {
+        uint16_t words[2] = {};
+        if (!link.Read_Reg(1, 0x10, 2, words))
+            return ::testing::AssertionFailure() << Error();
+        if (words[0] != 0x1285 || words[1] != 0xBEEF)
+            return ::testing::AssertionFailure() << std::hex << words[0] << " " << words[1];
+        return ::testing::AssertionSuccess();
+    }
+    void SetUp() override {
+        LinkTest::SetUp();
+        drive.Model().SetRegister(0x10, 0x1285);
+        drive.Model().SetRegister(0x11, 0xBEEF);
+    }
+};
+
+TEST_F(ReceiveTest, FindsThePacketBehindNoiseOtherPacketsAndPauses) {
+    // Bytes that are no start mark, a start mark with a length above 100, and a
+    // packet of another type are all passed over: one request each time.
+    drive.SetFaults({.noisyReplies = 1, .noise = {0x11, 0x00, 0xFE, 0xC8, 0x7F}});
+    EXPECT_TRUE(ReadsCorrectly());
+    drive.SetFaults({.foreignPackets = 1});
+    EXPECT_TRUE(ReadsCorrectly());
+    drive.SetFaults({.splitReplies = 1, .splitPieces = 4, .splitPauseMs = 20});
+    EXPECT_TRUE(ReadsCorrectly());
+    // FE FE L: the second 0xFE is the start mark.
+    drive.SetFaults({.noisyReplies = 1, .noise = {0xFE}});
+    EXPECT_TRUE(ReadsCorrectly());
+    // Long noise runs past the 110-byte bound and is scanned afresh.
+    sim::Bytes junk(250);
+    for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i % 0xFD);
+    drive.SetFaults({.noisyReplies = 1, .noise = junk});
+    EXPECT_TRUE(ReadsCorrectly());
+    EXPECT_EQ(drive.Requests().size(), 5u);
+}
+
+TEST_F(ReceiveTest, BadChecksAndEmptyPacketsDeliverNothing) {
+    // A type-0 packet with a wrong X byte is dropped: the first attempt times out.
+    drive.SetFaults({.corruptChecks = 1});
+    EXPECT_TRUE(ReadsCorrectly());
+    EXPECT_EQ(drive.Requests().size(), 2u);
+
+    // L = 3: an empty response, which leaves the length at 0.
+    drive.ClearRequests();
+    drive.SetReplyHook([](const sim::LoggedRequest&, const Bytes&) -> std::optional<Bytes> {
+        return WrapLinkPacket(kLinkTypeRtuResponse, {});
+    });
+    uint16_t word = 0;
+    EXPECT_FALSE(link.Read_Reg(1, 0x10, 1, &word));
+    EXPECT_EQ(Error(), "Comm port read Error !");
+    EXPECT_EQ(drive.Requests().size(), 3u);
+}
+
+TEST_F(ReceiveTest, LateReplyLandsInTheNextAttempt) {
+    // The reply to the first request comes after the 300 ms time-out, while the
+    // second attempt waits, and is taken as its reply.
+    drive.SetFaults({.lateReplies = 1, .lateByMs = 420});
+    EXPECT_TRUE(ReadsCorrectly());
+    EXPECT_EQ(drive.Requests().size(), 2u);
+}
+
+namespace {
+
+class RecordingWindow : public IWindow {
+public:
+    LRESULT Send(uint32_t message, WPARAM, LPARAM) override {
+        Post(message, 0, 0);
+        return 0;
+    }
+    void Post(uint32_t message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_LINK_LOST && wParam == 0 && lParam == 0) ++linkLost;
+    }
+    std::atomic<int> linkLost{0};
+};
+
+}  // namespace
+
+TEST(Receive, LostLineIsReportedUntilTheLinkCloses) {
+    RecordingWindow window;
+    auto drive = std::make_unique<sim::VirtualDrive>();
+    CHCT_COMM link;
+    link.SetMainWindow(&window);
+    ASSERT_EQ(link.OpenPort(drive->Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+    drive.reset();  // the other end of the line disappears
+    for (int i = 0; i < 100 && window.linkLost < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GE(window.linkLost, 2) << "repeated while the port stays open";
+    EXPECT_LE(window.linkLost, 40) << "not as fast as the port can fail";
+    uint16_t word = 0;
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_TRUE(link.ClosePort(true));
+    const int afterClose = window.linkLost;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(window.linkLost, afterClose);
+}
+
+}  // namespace tarn::test
