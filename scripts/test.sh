@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev
+# Compound-file cross-checks (independent readers and writer) and the fuzzer's clang.
+bash scripts/deps.sh python3-olefile libgsf-bin gzip clang libclang-rt-14-dev
 
 jobs=$(nproc)
 build() { # dir sanitizer
@@ -27,3 +29,13 @@ echo "== ThreadSanitizer (threaded tests) =="
 build build/tsan thread
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
+
+echo "== Image fuzzer (clang, libFuzzer + ASan/UBSan, 60 s) =="
+CC=clang CXX=clang++ cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTARN_BUILD_FUZZ=ON -DTARN_BUILD_TESTS=OFF -DTARN_BUILD_BENCH=OFF >/dev/null
+cmake --build build/fuzz -j "$jobs" --target image_fuzzer
+fuzz_corpus=$(mktemp -d)
+trap 'rm -rf "$fuzz_corpus"' EXIT
+# New inputs go to a scratch folder; a crash leaves its input in build/fuzz/ and fails the run.
+build/fuzz/fuzz/image_fuzzer -max_total_time=60 -print_final_stats=1 \
+  -artifact_prefix=build/fuzz/ "$fuzz_corpus" fuzz/corpus fuzz/regressions
