@@ -105,9 +105,10 @@ class Reader {
     return S_OK;
   }
 
-  // Follows a chain of the FAT from start. With want > 0 the chain must have at
-  // least want sectors and only those are taken; with want 0 the whole chain is.
-  HRESULT Chain(uint32_t start, uint64_t want, std::vector<uint32_t>* out) {
+  // Follows a chain of the FAT from start. With want 0 the whole chain is taken.
+  // With want > 0 the chain must have want sectors: exactly that many when exact,
+  // at least that many otherwise (and only those are taken).
+  HRESULT Chain(uint32_t start, uint64_t want, bool exact, std::vector<uint32_t>* out) {
     out->clear();
     uint32_t s = start;
     while (want == 0 || out->size() < want) {
@@ -116,13 +117,13 @@ class Reader {
       out->push_back(s);
       s = m_fat[s];
     }
-    if (out->size() < want) return STG_E_DOCFILECORRUPT;
+    if (out->size() < want || (exact && s != kEndOfChain)) return STG_E_DOCFILECORRUPT;
     return S_OK;
   }
 
   HRESULT ReadDirectory() {
     std::vector<uint32_t> sectors;
-    HRESULT hr = Chain(Get32(m_file.data() + kHdrFirstDirSector), 0, &sectors);
+    HRESULT hr = Chain(Get32(m_file.data() + kHdrFirstDirSector), 0, false, &sectors);
     if (FAILED(hr)) return hr;
     size_t perSector = m_sectorSize / kDirEntrySize;
     m_entries.resize(sectors.size() * perSector);
@@ -155,8 +156,9 @@ class Reader {
     if (root.size == 0) return S_OK;
     uint64_t want = CeilDiv(root.size, m_sectorSize);
     if (want > m_sectorCount) return STG_E_DOCFILECORRUPT;
+    // Writers may leave the mini stream's chain longer than the root's size says.
     std::vector<uint32_t> sectors;
-    HRESULT hr = Chain(root.start, want, &sectors);
+    HRESULT hr = Chain(root.start, want, false, &sectors);
     if (FAILED(hr)) return hr;
     m_miniStream.resize(root.size);
     for (size_t i = 0; i < sectors.size(); ++i) {
@@ -167,7 +169,7 @@ class Reader {
     m_miniUsed.assign(m_miniSectorCount, false);
 
     // The mini FAT must have an entry for every mini sector of the mini stream.
-    if (FAILED(hr = Chain(Get32(m_file.data() + kHdrFirstMiniFatSector), 0, &sectors))) return hr;
+    if (FAILED(hr = Chain(Get32(m_file.data() + kHdrFirstMiniFatSector), 0, false, &sectors))) return hr;
     if (static_cast<uint64_t>(sectors.size()) * m_entriesPerSector < m_miniSectorCount) return STG_E_DOCFILECORRUPT;
     m_miniFat.resize(m_miniSectorCount);
     for (size_t i = 0; i < m_miniFat.size(); ++i) {
@@ -193,12 +195,12 @@ class Reader {
         std::memcpy(data->data() + off, m_miniStream.data() + uint64_t{s} * kMiniSectorSize, have);
         s = m_miniFat[s];
       }
-      return S_OK;
+      return s == kEndOfChain ? S_OK : STG_E_DOCFILECORRUPT;
     }
     uint64_t want = CeilDiv(e.size, m_sectorSize);
     if (want > m_sectorCount) return STG_E_DOCFILECORRUPT;
     std::vector<uint32_t> sectors;
-    HRESULT hr = Chain(e.start, want, &sectors);
+    HRESULT hr = Chain(e.start, want, true, &sectors);
     if (FAILED(hr)) return hr;
     data->resize(e.size);
     for (size_t i = 0; i < sectors.size(); ++i) {

@@ -270,18 +270,20 @@ class Storage final : public IStorage {
     return S_OK;
   }
 
-  HRESULT CheckCall(const char16_t* name, DWORD mode, const void* out) const {
+  // Names of files from elsewhere may hold characters that are not created
+  // here; such elements can still be opened.
+  HRESULT CheckCall(const char16_t* name, DWORD mode, const void* out, bool creating) const {
     if (!out || !name) return STG_E_INVALIDPARAMETER;
     if (m_doc->closed) return STG_E_REVERTED;
     HRESULT hr = CheckMode(mode);
     if (FAILED(hr)) return hr;
     std::u16string_view n(name);
-    if (n.size() > kMaxElementName || !cfb::IsValidName(n)) return STG_E_INVALIDNAME;
+    if (n.empty() || n.size() > kMaxElementName || (creating && !cfb::IsValidName(n))) return STG_E_INVALIDNAME;
     return S_OK;
   }
 
   HRESULT CreateElement(const char16_t* name, DWORD mode, bool storage, std::shared_ptr<Node>* out) {
-    HRESULT hr = CheckCall(name, mode, out);
+    HRESULT hr = CheckCall(name, mode, out, true);
     if (FAILED(hr)) return hr;
     if (!m_writable || !Writable(mode)) return STG_E_ACCESSDENIED;
     try {
@@ -306,7 +308,7 @@ class Storage final : public IStorage {
   }
 
   HRESULT OpenElement(const char16_t* name, DWORD mode, bool storage, std::shared_ptr<Node>* out) {
-    HRESULT hr = CheckCall(name, mode, out);
+    HRESULT hr = CheckCall(name, mode, out, false);
     if (FAILED(hr)) return hr;
     if (Writable(mode) && !m_writable) return STG_E_ACCESSDENIED;
     if (mode & STGM_CREATE) return STG_E_INVALIDFLAG;
