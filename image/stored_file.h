@@ -10,16 +10,16 @@ namespace tarn {
 
 // Result codes of the container operations; kStoredFileMessages gives their texts.
 enum StoredFileResult : int {
-  kStoredFail = 0,
-  kStoredOK = 1,
-  kStoredIDMatch = 2,
-  kStoredIDNotMatch = 3,
-  kStoredOpenError = 4,
-  kStoredAllocFail = 5,
-  kStoredContentError = 6,
-  kStoredFormatError = 7,
-  kStoredCRCError = 8,
-  kStoredVersionError = 9,
+    kStoredFail = 0,
+    kStoredOK = 1,
+    kStoredIDMatch = 2,
+    kStoredIDNotMatch = 3,
+    kStoredOpenError = 4,
+    kStoredAllocFail = 5,
+    kStoredContentError = 6,
+    kStoredFormatError = 7,
+    kStoredCRCError = 8,
+    kStoredVersionError = 9,
 };
 
 extern const char16_t* const kStoredFileMessages[10];

@@ -12,8 +12,8 @@
 
 namespace tarn::cfb {
 
-// Largest compound file that is read.
-constexpr uint64_t kMaxFileSize = uint64_t{1} << 30;
+// Largest compound file that is read; images are tens of kilobytes.
+constexpr uint64_t kMaxFileSize = uint64_t{256} << 20;
 
 bool HasSignature(const uint8_t* bytes, uint64_t size);
 

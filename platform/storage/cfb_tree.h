@@ -19,19 +19,19 @@ constexpr unsigned kMaxDepth = 256;
 int CompareNames(std::u16string_view a, std::u16string_view b);
 
 struct NameLess {
-  bool operator()(const std::u16string& a, const std::u16string& b) const {
-    return CompareNames(a, b) < 0;
-  }
+    bool operator()(const std::u16string& a, const std::u16string& b) const {
+        return CompareNames(a, b) < 0;
+    }
 };
 
 // A name that may be created: 1 to 31 units, none of them '/', '\', ':' or '!'.
 bool IsValidName(std::u16string_view name);
 
 struct Node {
-  bool storage = false;
-  unsigned depth = 0;  // 0 for the root
-  std::vector<uint8_t> data;
-  std::map<std::u16string, std::shared_ptr<Node>, NameLess> children;
+    bool storage = false;
+    unsigned depth = 0;  // 0 for the root
+    std::vector<uint8_t> data;
+    std::map<std::u16string, std::shared_ptr<Node>, NameLess> children;
 };
 
 }  // namespace tarn::cfb

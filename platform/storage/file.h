@@ -9,39 +9,38 @@
 namespace tarn {
 
 class File {
- public:
-  enum class Access {
-    kRead,       // existing file, read only
-    kReadWrite,  // existing file, read and write
-    kCreate,     // created anew or truncated, read and write
-  };
+public:
+    enum class Access {
+        kRead,    // existing file, read only
+        kCreate,  // created anew or truncated, read and write
+    };
 
-  File() = default;
-  ~File();
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
 
-  // With exclusive, an advisory lock keeps other users of the same file out while
-  // this one is open; a file already locked gives EWOULDBLOCK. A created file is
-  // truncated only once the lock is held.
-  int Open(const std::string& utf8Path, Access access, bool exclusive);
-  bool IsOpen() const { return m_fd >= 0; }
+    // With exclusive, an advisory lock keeps other users of the same file out while
+    // this one is open; a file already locked gives EWOULDBLOCK. A created file is
+    // truncated only once the lock is held.
+    int Open(const std::string& utf8Path, Access access, bool exclusive);
+    bool IsOpen() const { return m_fd >= 0; }
 
-  int Size(uint64_t* size) const;
-  // Reads up to count bytes at the current position; *got is 0 at end of file.
-  int Read(void* buffer, size_t count, size_t* got);
-  // Writes all count bytes, repeating short writes.
-  int WriteAll(const void* data, size_t count);
-  int Seek(uint64_t offset);
-  int Truncate(uint64_t size);
-  int Sync();
-  // Closes the file and reports a failure the close itself found (deferred write errors).
-  int Close();
+    int Size(uint64_t* size) const;
+    // Reads up to count bytes at the current position; *got is 0 at end of file.
+    int Read(void* buffer, size_t count, size_t* got);
+    // Writes all count bytes, repeating short writes.
+    int WriteAll(const void* data, size_t count);
+    int Seek(uint64_t offset);
+    int Truncate(uint64_t size);
+    int Sync();
+    // Closes the file and reports a failure the close itself found (deferred write errors).
+    int Close();
 
- private:
-  int m_fd = -1;
+private:
+    int m_fd = -1;
 };
 
 }  // namespace tarn

@@ -53,62 +53,64 @@ constexpr DWORD STREAM_SEEK_END = 2;
 constexpr size_t kMaxElementName = 31;
 
 struct STATSTG {
-  std::u16string name;
-  DWORD type = 0;     // STGTY_STORAGE or STGTY_STREAM
-  uint64_t size = 0;  // bytes of a stream, 0 for a storage
+    std::u16string name;
+    DWORD type = 0;     // STGTY_STORAGE or STGTY_STREAM
+    uint64_t size = 0;  // bytes of a stream, 0 for a storage
 };
 
 class IStream {
- public:
-  // Reads up to count bytes from the current position. S_OK when all count bytes
-  // came, S_FALSE when the stream ended first (*read tells how many did).
-  virtual HRESULT Read(void* buffer, ULONG count, ULONG* read) = 0;
-  // Writes count bytes at the current position, growing the stream. S_OK when all
-  // bytes are written.
-  virtual HRESULT Write(const void* data, ULONG count, ULONG* written) = 0;
-  virtual HRESULT Seek(int64_t move, DWORD origin, uint64_t* position) = 0;
-  virtual HRESULT SetSize(uint64_t size) = 0;
-  virtual HRESULT Stat(STATSTG* stat) = 0;
-  // Direct mode: the stream's bytes are part of its compound file already.
-  virtual HRESULT Commit(DWORD flags) = 0;
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
+public:
+    // Reads up to count bytes from the current position. S_OK when all count bytes
+    // came, S_FALSE when the stream ended first (*read tells how many did).
+    virtual HRESULT Read(void* buffer, ULONG count, ULONG* read) = 0;
+    // Writes count bytes at the current position, growing the stream. S_OK when all
+    // bytes are written.
+    virtual HRESULT Write(const void* data, ULONG count, ULONG* written) = 0;
+    virtual HRESULT Seek(int64_t move, DWORD origin, uint64_t* position) = 0;
+    virtual HRESULT SetSize(uint64_t size) = 0;
+    virtual HRESULT Stat(STATSTG* stat) = 0;
+    // Direct mode: the stream's bytes are part of its compound file already.
+    virtual HRESULT Commit(DWORD flags) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
 
- protected:
-  virtual ~IStream() = default;
+protected:
+    virtual ~IStream() = default;
 };
 
 class IStorage {
- public:
-  // A created element replaces an existing element of that name (mode with
-  // STGM_CREATE); without STGM_CREATE an existing name gives STG_E_FILEALREADYEXISTS.
-  virtual HRESULT CreateStream(const char16_t* name, DWORD mode, DWORD reserved1, DWORD reserved2,
+public:
+    // A created element replaces an existing element of that name (mode with
+    // STGM_CREATE); without STGM_CREATE an existing name gives STG_E_FILEALREADYEXISTS.
+    virtual HRESULT CreateStream(const char16_t* name, DWORD mode, DWORD reserved1, DWORD reserved2,
+                                 IStream** stream) = 0;
+    virtual HRESULT OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,
                                IStream** stream) = 0;
-  virtual HRESULT OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,
-                             IStream** stream) = 0;
-  virtual HRESULT CreateStorage(const char16_t* name, DWORD mode, DWORD reserved1, DWORD reserved2,
+    virtual HRESULT CreateStorage(const char16_t* name, DWORD mode, DWORD reserved1,
+                                  DWORD reserved2, IStorage** storage) = 0;
+    virtual HRESULT OpenStorage(const char16_t* name, IStorage* priority, DWORD mode,
+                                const char16_t* const* exclude, DWORD reserved,
                                 IStorage** storage) = 0;
-  virtual HRESULT OpenStorage(const char16_t* name, IStorage* priority, DWORD mode,
-                              const char16_t* const* exclude, DWORD reserved, IStorage** storage) = 0;
-  // The storage's direct elements in the file format's name order.
-  virtual HRESULT EnumElements(std::vector<STATSTG>* elements) = 0;
-  virtual HRESULT DestroyElement(const char16_t* name) = 0;
-  virtual HRESULT Stat(STATSTG* stat) = 0;
-  // Writes the whole compound file. A failure to write (disk full, permissions)
-  // is returned.
-  virtual HRESULT Commit(DWORD flags) = 0;
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
+    // The storage's direct elements in the file format's name order.
+    virtual HRESULT EnumElements(std::vector<STATSTG>* elements) = 0;
+    virtual HRESULT DestroyElement(const char16_t* name) = 0;
+    virtual HRESULT Stat(STATSTG* stat) = 0;
+    // Writes the whole compound file. A failure to write (disk full, permissions)
+    // is returned.
+    virtual HRESULT Commit(DWORD flags) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
 
- protected:
-  virtual ~IStorage() = default;
+protected:
+    virtual ~IStorage() = default;
 };
 
 // Creates a compound file at path (0x1012: create, exclusive, read-write); with
 // STGM_CREATE an existing file is replaced. The empty file is written at once.
 HRESULT StgCreateDocfile(const char16_t* path, DWORD mode, DWORD reserved, IStorage** root);
 
-// Opens a compound file (0x10: exclusive, read; read-write is allowed as well).
+// Opens a compound file for reading (0x10: exclusive, read); the file stays
+// locked until the root is released.
 HRESULT StgOpenStorage(const char16_t* path, IStorage* priority, DWORD mode,
                        const char16_t* const* exclude, DWORD reserved, IStorage** root);
 
@@ -122,36 +124,36 @@ HRESULT StgIsStorageFile(const char16_t* path);
 // Holds one reference to an element and releases it when it goes.
 template <class T>
 class StgPtr {
- public:
-  StgPtr() = default;
-  explicit StgPtr(T* p) : m_p(p) {}
-  ~StgPtr() { Reset(); }
-  StgPtr(StgPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-  StgPtr& operator=(StgPtr&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      m_p = std::exchange(other.m_p, nullptr);
+public:
+    StgPtr() = default;
+    explicit StgPtr(T* p) : m_p(p) {}
+    ~StgPtr() { Reset(); }
+    StgPtr(StgPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    StgPtr& operator=(StgPtr&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_p = std::exchange(other.m_p, nullptr);
+        }
+        return *this;
     }
-    return *this;
-  }
-  StgPtr(const StgPtr&) = delete;
-  StgPtr& operator=(const StgPtr&) = delete;
+    StgPtr(const StgPtr&) = delete;
+    StgPtr& operator=(const StgPtr&) = delete;
 
-  T* get() const { return m_p; }
-  T* operator->() const { return m_p; }
-  explicit operator bool() const { return m_p != nullptr; }
-  // Releases what is held and hands out the slot for an out-parameter.
-  T** Out() {
-    Reset();
-    return &m_p;
-  }
-  void Reset() {
-    if (m_p) std::exchange(m_p, nullptr)->Release();
-  }
-  T* Detach() { return std::exchange(m_p, nullptr); }
+    T* get() const { return m_p; }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    // Releases what is held and hands out the slot for an out-parameter.
+    T** Out() {
+        Reset();
+        return &m_p;
+    }
+    void Reset() {
+        if (m_p) std::exchange(m_p, nullptr)->Release();
+    }
+    T* Detach() { return std::exchange(m_p, nullptr); }
 
- private:
-  T* m_p = nullptr;
+private:
+    T* m_p = nullptr;
 };
 
 }  // namespace tarn

@@ -9,18 +9,18 @@
 namespace tarn::test {
 
 class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& path() const { return m_path; }
-  std::filesystem::path File(const std::string& name) const { return m_path / name; }
-  std::u16string WideFile(const std::string& name) const;
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path File(const std::string& name) const { return m_path / name; }
+    std::u16string WideFile(const std::string& name) const;
 
- private:
-  std::filesystem::path m_path;
+private:
+    std::filesystem::path m_path;
 };
 
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
