@@ -91,16 +91,16 @@ void CHCT_COMM::RecvLoop() {
         }
 
         if (wanted > 0) {
-            // Block until bytes come, a request is handed over or the command changes.
-            SerialPort::Ready ready;
+            // Take what is there; when nothing is, block until bytes come, a
+            // request is handed over or the command changes.
             size_t got = 0;
-            bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
-            if (ok && ready == SerialPort::Ready::Wake) {
-                m_wake.Drain();
-                continue;
+            bool ok = m_hCom.ReadAvailable(m_RecvBuf + write, wanted, got);
+            if (ok && got == 0) {
+                SerialPort::Ready ready;
+                ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
+                if (ok && ready == SerialPort::Ready::Wake) m_wake.Drain();
+                if (ok) continue;
             }
-            if (ok && ready == SerialPort::Ready::Data)
-                ok = m_hCom.ReadAvailable(m_RecvBuf + write, wanted, got);
             if (!ok) {
                 if (SerialPort::IsFatalError(m_hCom.LastError())) {
                     fatal = true;

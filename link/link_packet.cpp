@@ -12,8 +12,12 @@ LinkChecks ComputeLinkChecks(const uint8_t* bytes, size_t size) {
 }
 
 std::vector<uint8_t> WrapLinkPacket(uint8_t type, const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> packet{kLinkStartMark, static_cast<uint8_t>(payload.size() + 3), type};
-    packet.insert(packet.end(), payload.begin(), payload.end());
+    std::vector<uint8_t> packet;
+    packet.reserve(payload.size() + 5);
+    packet.push_back(kLinkStartMark);
+    packet.push_back(static_cast<uint8_t>(payload.size() + 3));
+    packet.push_back(type);
+    for (uint8_t b : payload) packet.push_back(b);
     LinkChecks c = ComputeLinkChecks(packet.data() + 2, packet.size() - 2);
     packet.push_back(c.x);
     packet.push_back(c.s);

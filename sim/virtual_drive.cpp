@@ -5,6 +5,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "link/crc16.h"
@@ -92,6 +93,23 @@ void VirtualDrive::SleepUntil(Clock::time_point when) {
     // steady_clock is CLOCK_MONOTONIC on Linux.
     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
+}
+
+void VirtualDrive::SleepUntilPaced(Clock::time_point target) {
+    constexpr auto kMaxLead = std::chrono::microseconds(200);
+    SleepUntil(target - std::min(m_timerLateness, std::chrono::nanoseconds(kMaxLead)));
+    const auto error = Clock::now() - target;
+    // Follow the timer's lateness with a moving average (1/8 of each new sample).
+    m_timerLateness += (error + std::min(m_timerLateness, std::chrono::nanoseconds(kMaxLead)) -
+                        m_timerLateness) / 8;
+    if (m_timerLateness < std::chrono::nanoseconds(0)) m_timerLateness = {};
+    m_pacingErrorSum += std::chrono::duration_cast<std::chrono::nanoseconds>(error).count();
+    ++m_pacedReplies;
+}
+
+int64_t VirtualDrive::MeanPacingError() const {
+    const int64_t n = m_pacedReplies;
+    return n ? m_pacingErrorSum / n : 0;
 }
 
 void VirtualDrive::Serve() {
@@ -193,7 +211,10 @@ void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived) {
                  wire(line.size());
     }
     if (faults.lateReplies) sendAt += std::chrono::milliseconds(faults.lateByMs);
-    SleepUntil(sendAt);
+    if (pacing.baud && !faults.lateReplies)
+        SleepUntilPaced(sendAt);
+    else
+        SleepUntil(sendAt);
 
     if (!faults.splitReplies || line.size() < 2) {
         WriteAll(line.data(), line.size());

@@ -72,6 +72,10 @@ public:
     // Puts bytes on the line now, outside any exchange.
     void SendRaw(const Bytes& bytes);
 
+    // Mean time by which paced replies went out after their wire-time target
+    // (negative: before it), in nanoseconds, over all paced replies so far.
+    int64_t MeanPacingError() const;
+
     std::vector<LoggedRequest> Requests() const;
     void ClearRequests();
     // Waits until at least `count` requests have come; false on time-out.
@@ -83,6 +87,9 @@ private:
     static bool Take(int& counter);
     void WriteAll(const uint8_t* data, size_t size);
     void SleepUntil(std::chrono::steady_clock::time_point when);
+    // Sleeps until a paced reply's target, aiming early by the timer's recent
+    // lateness so that replies go out on time on average.
+    void SleepUntilPaced(std::chrono::steady_clock::time_point target);
 
     PseudoTerminal m_pty;
     std::shared_ptr<DriveModel> m_model;
@@ -97,6 +104,10 @@ private:
     ReplyHook m_hook;
     std::vector<LoggedRequest> m_log;
     std::mutex m_writeMutex;
+
+    std::chrono::nanoseconds m_timerLateness{0};  // serve thread only
+    std::atomic<int64_t> m_pacingErrorSum{0};
+    std::atomic<int64_t> m_pacedReplies{0};
 
     std::thread m_thread;
 };

@@ -80,7 +80,9 @@ bool SerialPort::ApplyLine(const LineSettings& line) {
     tio.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
     tio.c_ispeed = line.baud;
     tio.c_ospeed = line.baud;
-    tio.c_cc[VMIN] = 0;
+    // With MIN 1 a read of an empty port fails with EAGAIN (the descriptor is
+    // non-blocking), so that a read of 0 bytes always means a hang-up.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     if (::ioctl(m_fd, TCSETS2, &tio) != 0) return Fail(errno);
 
