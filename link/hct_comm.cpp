@@ -90,6 +90,14 @@ void CHCT_COMM::RecvLoop() {
             }
         }
 
+        if (!m_bRtu) {
+            // In ASCII mode the workers read the port from the caller's thread;
+            // this thread leaves it to them, so it never takes a reply of theirs.
+            m_wake.Wait(-1);
+            m_wake.Drain();
+            resync();
+            continue;
+        }
         if (wanted > 0) {
             // Take what is there; when nothing is, block until bytes come, a
             // request is handed over or the command changes.
@@ -202,6 +210,7 @@ bool CHCT_COMM::SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t out
     const ProtocolSetting format = ProtocolForCode(protocol);
     m_dcb = LineSettings{rate.baud, format.dataBits, format.parity, format.stopBits};
     m_bRtu = format.rtu ? 1 : 0;
+    m_wake.Signal();  // the receive thread reads the port in RTU mode only
     m_hCom.SetQueueSizes(inQueue, outQueue);
     m_timeouts = PortTimeouts{kReadIntervalMs, 0, rate.readTotalConstantMs, 0,
                               kWriteTotalConstantMs};

@@ -15,7 +15,8 @@ CHCT_COMM_BASE::CHCT_COMM_BASE() = default;
 bool CHCT_COMM_BASE::Write_Reg(uint8_t station, uint16_t address, uint16_t value) {
     std::lock_guard lock(m_csLink);
     return Retry([&] {
-        return m_bRtu ? Write_Reg_RTU(station, address, value, true) : RefuseAscii();
+        return m_bRtu ? Write_Reg_RTU(station, address, value, true)
+                      : Write_Reg_ASCII(station, address, value);
     });
 }
 
@@ -23,7 +24,8 @@ bool CHCT_COMM_BASE::Write_MultiReg(uint8_t station, uint16_t address, uint16_t 
                                     const uint16_t* values) {
     std::lock_guard lock(m_csLink);
     return Retry([&] {
-        return m_bRtu ? Write_MultiReg_RTU(station, address, count, values) : RefuseAscii();
+        return m_bRtu ? Write_MultiReg_RTU(station, address, count, values)
+                      : Write_MultiReg_ASCII(station, address, count, values);
     });
 }
 
@@ -31,14 +33,16 @@ bool CHCT_COMM_BASE::Read_Reg(uint8_t station, uint16_t address, uint16_t count,
                               uint16_t* out) {
     std::lock_guard lock(m_csLink);
     return Retry([&] {
-        return m_bRtu ? Read_Reg_RTU(station, address, count, out) : RefuseAscii();
+        return m_bRtu ? Read_Reg_RTU(station, address, count, out)
+                      : Read_Reg_ASCII(station, address, count, out);
     });
 }
 
 bool CHCT_COMM_BASE::Read_CFG(uint8_t station, uint16_t address, uint16_t count,
                               uint16_t* out) {
     return Retry([&] {
-        return m_bRtu ? Read_CFG_RTU(station, address, count, out) : RefuseAscii();
+        return m_bRtu ? Read_CFG_RTU(station, address, count, out)
+                      : Read_CFG_ASCII(station, address, count, out);
     });
 }
 
@@ -51,16 +55,15 @@ bool CHCT_COMM_BASE::Read_Triple(uint8_t station, uint16_t* first, uint16_t* sec
 
 std::u16string CHCT_COMM_BASE::GetErrMsg() { return m_strError; }
 
-bool CHCT_COMM_BASE::RefuseAscii() {
-    m_strError = Widen(msg::kAsciiUnavailable);
-    return false;
-}
-
 std::u16string CHCT_COMM_BASE::TraceLines() const {
-    // The reply trace shows the response the receive thread delivered.
-    return u"CMD : " + HexTrace(m_ReqBuf, std::min<size_t>(m_nWritten, sizeof m_ReqBuf)) +
-           u"\nIN  : " + HexTrace(m_RespBuf, std::min<size_t>(m_nRespLen, sizeof m_RespBuf)) +
-           u"\n";
+    const size_t sent = std::min<size_t>(m_nWritten, sizeof m_ReqBuf);
+    if (!m_bRtu) {
+        return u"CMD : " + TextTrace(m_ReqBuf, sent) + u"\nIN  : " +
+               TextTrace(m_RespBuf, std::min<size_t>(m_nAsciiRecv, sizeof m_RespBuf)) + u"\n";
+    }
+    // In RTU mode the reply trace shows the response the receive thread delivered.
+    return u"CMD : " + HexTrace(m_ReqBuf, sent) + u"\nIN  : " +
+           HexTrace(m_RespBuf, std::min<size_t>(m_nRespLen, sizeof m_RespBuf)) + u"\n";
 }
 
 // ---- hand-over between callers and the receive thread ----

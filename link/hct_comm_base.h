@@ -54,6 +54,15 @@ public:
     bool Upload_Block_RTU(uint8_t station, uint8_t area, uint16_t address, uint8_t count,
                           uint16_t* out) override;
 
+    // One-attempt Modbus ASCII workers: the retrying operations call them when
+    // the link runs an ASCII protocol code. They use the port from the caller's
+    // thread; the receive thread leaves the port alone in ASCII mode.
+    bool Read_Reg_ASCII(uint8_t station, uint16_t address, uint16_t count, uint16_t* out);
+    bool Write_Reg_ASCII(uint8_t station, uint16_t address, uint16_t value);
+    bool Write_MultiReg_ASCII(uint8_t station, uint16_t address, uint16_t count,
+                              const uint16_t* values);
+    bool Read_CFG_ASCII(uint8_t station, uint16_t address, uint16_t count, uint16_t* out);
+
     // Exception code of the last register write the drive refused; 0 otherwise.
     uint16_t ExceptionCode() const { return m_nExcCode; }
 
@@ -82,7 +91,12 @@ protected:
     // "CMD : <request>\nIN  : <reply>\n"
     std::u16string TraceLines() const;
 
-    bool RefuseAscii();
+    // Writes the request text in m_ReqBuf, reads up to `wanted` reply characters
+    // in at most m_nReadPasses + 1 passes and checks the colon; raises on failure.
+    void AsciiExchange(size_t wanted);
+    // The LRC of the reply text in m_RespBuf matches its last-but-three and
+    // last-but-two characters.
+    bool AsciiLrcMatches() const;
     [[noreturn]] static void Raise(const char* message);
     // Clears the response, hands over `length` request bytes and waits for the
     // reply; raises the sending failure or `timeoutMessage`.
@@ -105,7 +119,7 @@ protected:
     LineSettings m_dcb;
     PortTimeouts m_timeouts;
     uint8_t m_bOpened = 0;
-    uint8_t m_bRtu = 0;
+    std::atomic<uint8_t> m_bRtu{0};  // the receive thread reads only in RTU mode
     uint8_t m_RespBuf[100] = {};
     uint8_t m_ReqBuf[102] = {};
     std::atomic<uint32_t> m_nWritten{0};

@@ -37,8 +37,9 @@ inline constexpr const char* kUploadLengthError = "Upload Err ! Data Length Erro
 inline constexpr const char* kWriteExceedsMax = "Write Exceeds MAX Data no. !";
 inline constexpr const char* kDownloadExceedsMax = "Download Exceeds MAX Data no. !";
 
-// ASCII framing is selected by protocol codes 0 to 5; its workers are not part of
-// this build yet, so an ASCII register exchange is refused with this message.
-inline constexpr const char* kAsciiUnavailable = "Modbus ASCII framing is not available !";
+// ASCII exchanges
+inline constexpr const char* kNoResponse = "Comm port no response !";
+inline constexpr const char* kStxError = "Read STX Error !";
+inline constexpr const char* kLrcError = "Read LRC Check Error !";
 
 }  // namespace tarn::msg

@@ -18,4 +18,16 @@ std::u16string HexTrace(const uint8_t* bytes, size_t size) {
     return out;
 }
 
+std::u16string TextTrace(const uint8_t* bytes, size_t size) {
+    constexpr size_t kMaxTraceChars = 199;
+    std::u16string out;
+    for (size_t i = 0; i < size && bytes[i] != 0; ++i) {
+        const char16_t* piece = bytes[i] == '\r' ? u"\\CR" : bytes[i] == '\n' ? u"\\LF" : nullptr;
+        std::u16string text = piece ? std::u16string(piece) : std::u16string(1, bytes[i]);
+        if (out.size() + text.size() > kMaxTraceChars) break;
+        out += text;
+    }
+    return out;
+}
+
 }  // namespace tarn

@@ -11,6 +11,7 @@
 
 int main(int argc, char** argv) {
     unsigned station = 1, baud = 0, turnaroundUs = 0;
+    bool ascii = false;
     for (int i = 1; i < argc; ++i) {
         auto value = [&](const char* name) -> unsigned {
             if (i + 1 >= argc) {
@@ -23,11 +24,13 @@ int main(int argc, char** argv) {
             station = value("--station");
         } else if (!std::strcmp(argv[i], "--baud")) {
             baud = value("--baud");
+        } else if (!std::strcmp(argv[i], "--ascii")) {
+            ascii = true;
         } else if (!std::strcmp(argv[i], "--turnaround-us")) {
             turnaroundUs = value("--turnaround-us");
         } else {
             std::fprintf(stderr,
-                         "usage: tarn-sim [--station N] [--baud RATE] [--turnaround-us US]\n");
+                         "usage: tarn-sim [--station N] [--baud RATE] [--turnaround-us US] [--ascii]\n");
             return 2;
         }
     }
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
 
     tarn::sim::VirtualDrive drive(static_cast<uint8_t>(station));
     drive.SetPacing({baud, turnaroundUs});
+    drive.SetAsciiFraming(ascii);
     std::printf("%s\n", drive.Path().c_str());
     std::fflush(stdout);
     int received = 0;

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 
 #include "link/crc16.h"
 #include "link/link_packet.h"
+#include "sim/ascii_frames.h"
 
 namespace tarn::sim {
 
@@ -112,6 +115,22 @@ int64_t VirtualDrive::MeanPacingError() const {
     return n ? m_pacingErrorSum / n : 0;
 }
 
+Bytes VirtualDrive::AsciiLine(const Bytes& reply, const Faults& faults) {
+    std::string text = AsciiReplyText(reply);
+    const size_t lrc = text.size() - 4;
+    if (faults.corruptCrc) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", (std::stoi(text.substr(lrc, 2), nullptr, 16) + 1) & 0xFF);
+        text.replace(lrc, 2, hex);
+    }
+    if (faults.lowercaseLrc)
+        for (size_t i = lrc; i < lrc + 2; ++i) text[i] = static_cast<char>(std::tolower(text[i]));
+    if (faults.missingColon) text.erase(0, 1);
+    if (faults.shortReplies) text.resize(text.size() / 2);
+    if (faults.noisyReplies) text.insert(0, std::string(faults.noise.begin(), faults.noise.end()));
+    return Bytes(text.begin(), text.end());
+}
+
 void VirtualDrive::Serve() {
     // Paced replies are timed to the microsecond; the default timer slack of
     // 50 us would blur that.
@@ -138,6 +157,10 @@ void VirtualDrive::Serve() {
             ::poll(nullptr, 0, 10);
             continue;
         }
+        if (m_ascii) {
+            TakeAsciiRequests(buffer, firstByte);
+            continue;
+        }
         // Take every complete request off the front; skip bytes that cannot
         // start one (unknown function, bad CRC).
         for (;;) {
@@ -150,20 +173,37 @@ void VirtualDrive::Serve() {
             }
             Bytes request(buffer.begin(), buffer.begin() + static_cast<long>(length));
             buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(length));
-            Handle(request, firstByte);
+            Handle(request, firstByte, {});
             firstByte = Clock::now();
         }
     }
 }
 
-void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived) {
+void VirtualDrive::TakeAsciiRequests(Bytes& buffer, Clock::time_point& firstByte) {
+    for (;;) {
+        size_t consumed = 0;
+        Bytes frame;
+        const AsciiStatus status = FindAsciiRequest(buffer, consumed, frame);
+        if (status == AsciiStatus::Incomplete) return;
+        const std::string text(buffer.begin(), buffer.begin() + static_cast<long>(consumed));
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(consumed));
+        if (status == AsciiStatus::Skip) continue;
+        AppendFrameCrc(frame);  // the same frame an RTU master would have sent
+        Handle(frame, firstByte, text);
+        firstByte = Clock::now();
+    }
+}
+
+void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived,
+                          const std::string& asciiText) {
+    const bool ascii = !asciiText.empty();
     const uint8_t station = request[0];
     Faults faults;
     Pacing pacing;
     ReplyHook hook;
     {
         std::lock_guard lock(m_mutex);
-        m_log.push_back(LoggedRequest{request});
+        m_log.push_back(LoggedRequest{request, asciiText});
         m_logged.notify_all();
         if (station != m_station && station != 255) return;
         pacing = m_pacing;
@@ -181,15 +221,20 @@ void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived) {
         faults.splitReplies = Take(f.splitReplies);
         faults.splitPieces = f.splitPieces;
         faults.splitPauseMs = f.splitPauseMs;
+        faults.lowercaseLrc = Take(f.lowercaseLrc);
+        faults.missingColon = Take(f.missingColon);
+        faults.shortReplies = Take(f.shortReplies);
     }
     if (faults.dropReplies) return;
 
     Bytes reply = AnswerRequest(*m_model, request);
     std::optional<Bytes> custom;
-    if (hook) custom = hook(LoggedRequest{request}, reply);
+    if (hook) custom = hook(LoggedRequest{request, asciiText}, reply);
     Bytes line;
     if (custom) {
         line = std::move(*custom);
+    } else if (ascii) {
+        line = AsciiLine(reply, faults);
     } else {
         if (faults.corruptCrc) reply.back() ^= 0x5A;
         Bytes packet = WrapLinkPacket(kLinkTypeRtuResponse, reply);

@@ -34,6 +34,10 @@ struct Faults {
     int splitReplies = 0;     // the packet goes in `splitPieces` pieces
     int splitPieces = 3;
     uint32_t splitPauseMs = 2;
+    // ASCII framing (corruptCrc then spoils the LRC instead).
+    int lowercaseLrc = 0;     // the LRC's hex digits in lower case
+    int missingColon = 0;     // the reply line lacks its colon
+    int shortReplies = 0;     // only the first half of the reply line goes out
 };
 
 // Line pacing: with a baud rate set, request and reply take their time on the
@@ -44,7 +48,8 @@ struct Pacing {
 };
 
 struct LoggedRequest {
-    Bytes frame;  // the whole request with its CRC
+    Bytes frame;       // the whole request with its CRC (computed, in ASCII framing)
+    std::string text;  // in ASCII framing: the request line as it came
     uint8_t Station() const { return frame[0]; }
     uint8_t Function() const { return frame[1]; }
 };
@@ -62,6 +67,9 @@ public:
     DriveModel& Model() { return *m_model; }
 
     void SetStation(uint8_t station) { m_station = station; }
+    // Modbus ASCII instead of RTU: ":"-framed request lines with an LRC,
+    // answered in the same framing (no link packet around them).
+    void SetAsciiFraming(bool ascii) { m_ascii = ascii; }
     void SetFaults(const Faults& faults);
     void SetPacing(const Pacing& pacing);
     // Replaces what goes on the line for a request: return the raw bytes to
@@ -83,7 +91,10 @@ public:
 
 private:
     void Serve();
-    void Handle(const Bytes& request, std::chrono::steady_clock::time_point arrived);
+    void Handle(const Bytes& request, std::chrono::steady_clock::time_point arrived,
+                const std::string& asciiText);
+    void TakeAsciiRequests(Bytes& buffer, std::chrono::steady_clock::time_point& firstByte);
+    static Bytes AsciiLine(const Bytes& reply, const Faults& faults);
     static bool Take(int& counter);
     void WriteAll(const uint8_t* data, size_t size);
     void SleepUntil(std::chrono::steady_clock::time_point when);
@@ -94,6 +105,7 @@ private:
     PseudoTerminal m_pty;
     std::shared_ptr<DriveModel> m_model;
     std::atomic<uint8_t> m_station;
+    std::atomic<bool> m_ascii{false};
     WakeEvent m_stop;
     std::atomic<bool> m_stopping{false};
 

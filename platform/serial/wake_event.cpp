@@ -1,5 +1,6 @@
 #include "platform/serial/wake_event.h"
 
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -24,6 +25,12 @@ void WakeEvent::Signal() {
 void WakeEvent::Drain() {
     uint64_t count;
     while (::read(m_fd, &count, sizeof count) < 0 && errno == EINTR) {
+    }
+}
+
+void WakeEvent::Wait(int timeoutMs) {
+    pollfd pfd{m_fd, POLLIN, 0};
+    while (::poll(&pfd, 1, timeoutMs) < 0 && errno == EINTR) {
     }
 }
 

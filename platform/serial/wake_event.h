@@ -13,6 +13,8 @@ public:
     int Fd() const { return m_fd; }
     void Signal();
     void Drain();
+    // Blocks until signalled (timeoutMs < 0: no limit); does not drain.
+    void Wait(int timeoutMs);
 
 private:
     int m_fd;

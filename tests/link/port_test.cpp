@@ -69,17 +69,6 @@ TEST_F(LinkTest, SetupPortAppliesEveryCode) {
     EXPECT_TRUE(link.IsRtu());
     EXPECT_TRUE(link.SetupPort(7, -1, 12000, 4096));
     EXPECT_FALSE(link.IsRtu());
-    // ASCII register exchanges are refused with a clear message, not faked.
-    uint16_t value = 0;
-    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &value));
-    EXPECT_EQ(Error(), msg::kAsciiUnavailable);
-    EXPECT_TRUE(drive.Requests().empty());
-    // The block functions do nothing and succeed in ASCII framing; the triple read fails quietly.
-    uint16_t words[2] = {7, 7};
-    EXPECT_TRUE(link.Upload_Block(1, 3, 0, 2, words));
-    EXPECT_EQ(words[0], 7);
-    EXPECT_FALSE(link.Read_Triple(1, &words[0], &words[1], &value));
-    EXPECT_EQ(Error(), msg::kAsciiUnavailable) << "the last message stays";
 }
 
 TEST(Port, SetupPortOnAClosedPortReportsTheSystemCode) {

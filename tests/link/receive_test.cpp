@@ -68,6 +68,8 @@ TEST_F(ReceiveTest, LateReplyLandsInTheNextAttempt) {
     // second attempt waits, and is taken as its reply.
     drive.SetFaults({.lateReplies = 1, .lateByMs = 420});
     EXPECT_TRUE(ReadsCorrectly());
+    // The drive logs the second request once it has sent the late reply.
+    EXPECT_TRUE(drive.WaitForRequests(2, std::chrono::milliseconds(500)));
     EXPECT_EQ(drive.Requests().size(), 2u);
 }
 

@@ -1,0 +1,200 @@
+// Modbus ASCII framing against the virtual drive's ASCII side: request texts,
+// every check and its message, the retry rule, and the port shared with the
+// receive thread.
+#include "link/trace.h"
+#include "link_fixture.h"
+#include "platform/wide_string.h"
+#include "sim/ascii_frames.h"
+
+namespace tarn::test {
+
+namespace {
+
+constexpr int kBaud9600 = 1;  // a 35 ms read pass leaves the test time to spare
+constexpr int kAscii8N2 = 3;
+
+// A reply line with a correct LRC around `hex` (the bytes after the colon).
+Bytes AsciiLine(const Bytes& bytes) {
+    Bytes withCrc = bytes;
+    sim::AppendFrameCrc(withCrc);
+    const std::string text = sim::AsciiReplyText(withCrc);
+    return Bytes(text.begin(), text.end());
+}
+
+}  // namespace
+
+class AsciiTest : public LinkTest {
+protected:
+    void SetUp() override {
+        drive.SetAsciiFraming(true);
+        ASSERT_EQ(link.OpenPort(drive.Path(), kBaud9600, kAscii8N2), 1);
+        ASSERT_FALSE(link.IsRtu());
+    }
+    void ReplyText(const std::string& text) {
+        drive.SetReplyHook([text](const sim::LoggedRequest&, const Bytes&) -> std::optional<Bytes> {
+            return Bytes(text.begin(), text.end());
+        });
+    }
+    void ReplyLine(const Bytes& bytes) {
+        const Bytes line = AsciiLine(bytes);
+        ReplyText(std::string(line.begin(), line.end()));
+    }
+};
+
+TEST_F(AsciiTest, ReadRegistersRequestTextAndLimits) {
+    drive.Model().SetRegister(0x0200, 0x1285);
+    drive.Model().SetRegister(0x0201, 0xBEEF);
+    uint16_t words[11] = {};
+    ASSERT_TRUE(link.Read_Reg(1, 0x0200, 2, words)) << Error();
+    EXPECT_EQ(words[0], 0x1285);
+    EXPECT_EQ(words[1], 0xBEEF);
+    ASSERT_EQ(drive.Requests().size(), 1u);
+    EXPECT_EQ(drive.Requests()[0].text, ":010302000002F8\r\n");
+
+    EXPECT_TRUE(link.Read_Reg(1, 0x0200, 10, words)) << "51 characters awaited";
+    EXPECT_FALSE(link.Read_Reg(1, 0x0200, 11, words));
+    EXPECT_EQ(Error(), "Read Exceeds MAX Data no. !");
+    EXPECT_EQ(drive.Requests().size(), 2u) << "nothing sent for 11 registers";
+}
+
+TEST_F(AsciiTest, ReadRegistersChecks) {
+    uint16_t word = 0;
+    // An exception reply is shorter than wanted and still read for its code.
+    EXPECT_FALSE(link.Read_Reg(1, 0, 0, &word));
+    EXPECT_EQ(Error(), "Cmd Parameter Err ! Not Supported !");
+    ReplyLine({0x01, 0x83, 0x02});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Cmd Parameter Err ! Not Supported !");
+    ReplyLine({0x01, 0x03, 0x04, 0x12, 0x34});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read Data no. Error !");
+    // An odd byte count of 3 for one register passes the count check.
+    ReplyLine({0x01, 0x03, 0x03, 0x12, 0x34});
+    EXPECT_TRUE(link.Read_Reg(1, 0, 1, &word)) << Error();
+    EXPECT_EQ(word, 0x1234);
+    drive.SetReplyHook(nullptr);
+
+    // Reading register 0 (value 0) gives the LRC FA: in lower case it fails.
+    drive.SetFaults({.lowercaseLrc = -1});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read LRC Check Error !");
+    drive.SetFaults({.corruptCrc = -1});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read LRC Check Error !");
+    drive.SetFaults({.missingColon = -1});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read STX Error !");
+    drive.SetFaults({.shortReplies = -1});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read LRC Check Error !") << "a reply cut short";
+    drive.SetFaults({.dropReplies = -1});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Comm port no response !");
+    ReplyText("");
+    drive.SetFaults({});
+    ReplyText(":01\r\n");
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read Data no. Error !");
+}
+
+TEST_F(AsciiTest, RetryRule) {
+    uint16_t word = 0;
+    drive.SetFaults({.dropReplies = 2});
+    EXPECT_TRUE(link.Read_Reg(1, 0, 1, &word)) << Error();
+    EXPECT_EQ(drive.Requests().size(), 3u);
+    drive.ClearRequests();
+    drive.SetFaults({.dropReplies = 2, .corruptCrc = 3});
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(Error(), "Read LRC Check Error !") << "the third attempt's message";
+    EXPECT_EQ(drive.Requests().size(), 3u);
+}
+
+TEST_F(AsciiTest, WritesAndTheirRefusals) {
+    ASSERT_TRUE(link.Write_Reg(1, 0x0105, 0xA55A)) << Error();
+    EXPECT_EQ(drive.Model().Register(0x0105), 0xA55A);
+    EXPECT_EQ(drive.Requests()[0].text, ":01060105A55AF4\r\n");
+    drive.Model().ProtectRegister(0x0106);
+    EXPECT_FALSE(link.Write_Reg(1, 0x0106, 1));
+    EXPECT_EQ(Error(), "Password Err ! Parameter is write Protected !");
+    EXPECT_EQ(link.ExceptionCode(), 0x28);
+    ReplyLine({0x01, 0x86, 0x02});
+    EXPECT_FALSE(link.Write_Reg(1, 0x0106, 1));
+    EXPECT_EQ(Error(), "Cmd Parameter Err ! Not Supported !");
+    EXPECT_EQ(link.ExceptionCode(), 0x02);
+    drive.SetReplyHook(nullptr);
+
+    const uint16_t values[3] = {1, 0x8000, 0xFFFF};
+    drive.ClearRequests();
+    ASSERT_TRUE(link.Write_MultiReg(1, 0x0300, 3, values)) << Error();
+    EXPECT_EQ(drive.Model().Register(0x0302), 0xFFFF);
+    EXPECT_EQ(drive.Requests()[0].text.size(), 19u + 4 * 3);
+    EXPECT_EQ(drive.Requests()[0].text.substr(0, 27), ":011003000003060001" "8000FFFF");
+    EXPECT_FALSE(link.Write_MultiReg(1, 0x0105, 2, values));
+    EXPECT_EQ(Error(), "Cmd Parameter Err ! Not Supported !") << "0x0106 is protected";
+}
+
+TEST_F(AsciiTest, ConfigRecordAlwaysAsksForSixteenWords) {
+    sim::ConfigRecord record{};
+    for (int i = 0; i < 16; ++i) record[i] = static_cast<uint16_t>(0xA0 + i);
+    drive.Model().SetConfig(0x0304, record);
+    uint16_t out[16] = {};
+    out[4] = 0x7777;
+    ASSERT_TRUE(link.Read_CFG(1, 0x0304, 4, out)) << Error();
+    EXPECT_EQ(out[3], 0xA3);
+    EXPECT_EQ(out[4], 0x7777);
+    EXPECT_EQ(drive.Requests()[0].text.substr(0, 13), ":01F003040010");
+    EXPECT_FALSE(link.Read_CFG(1, 0x0304, 17, out));
+    EXPECT_EQ(Error(), "Read CFG Exceeds MAX no. !");
+    Bytes fifteen{0x01, 0xF0, 0x1E};
+    fifteen.resize(33, 0);
+    ReplyLine(fifteen);
+    EXPECT_FALSE(link.Read_CFG(1, 0x0304, 4, out));
+    EXPECT_EQ(Error(), "Read Data no. Error !");
+}
+
+TEST_F(AsciiTest, BlockFunctionsAndTripleReadDoNothing) {
+    uint16_t words[2] = {7, 7};
+    EXPECT_TRUE(link.Upload_Block(1, 3, 0, 2, words));
+    EXPECT_EQ(words[0], 7);
+    EXPECT_TRUE(link.Download_Data(1, 3, 2, words));
+    uint16_t a = 0, b = 0, c = 0;
+    EXPECT_FALSE(link.Read_Triple(1, &a, &b, &c));
+    EXPECT_EQ(Error(), "") << "no message of its own";
+    EXPECT_TRUE(drive.Requests().empty());
+}
+
+TEST_F(AsciiTest, WriteToALostLineFails) {
+    auto other = std::make_unique<sim::VirtualDrive>();
+    other->SetAsciiFraming(true);
+    CHCT_COMM lost;
+    ASSERT_EQ(lost.OpenPort(other->Path(), kBaud9600, kAscii8N2), 1);
+    other.reset();
+    uint16_t word = 0;
+    EXPECT_FALSE(lost.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(ErrorOf(lost), " Comm port Sending Failed !");
+}
+
+TEST_F(AsciiTest, EveryProtocolCodeWorksAndTheReceiveThreadKeepsOff) {
+    drive.Model().SetRegister(0x20, 0x4321);
+    for (int code = 0; code <= 9; ++code) {
+        ASSERT_TRUE(link.SetupPort(kBaud9600, code, 12000, 4096));
+        drive.SetAsciiFraming(!link.IsRtu());
+        EXPECT_EQ(link.IsRtu(), code >= 6) << code;
+        for (int i = 0; i < 5; ++i) {
+            uint16_t word = 0;
+            ASSERT_TRUE(link.Read_Reg(1, 0x20, 1, &word)) << "code " << code << ": " << Error();
+            EXPECT_EQ(word, 0x4321);
+        }
+    }
+}
+
+TEST(Trace, TextTraceShowsLineEnds) {
+    const std::string text = ":010302000002F8\r\n";
+    EXPECT_EQ(ToUtf8(TextTrace(reinterpret_cast<const uint8_t*>(text.data()), text.size())),
+              ":010302000002F8\\CR\\LF");
+    const std::string longText(300, 'A');
+    EXPECT_EQ(TextTrace(reinterpret_cast<const uint8_t*>(longText.data()), longText.size()).size(),
+              199u);
+}
+
+}  // namespace tarn::test
