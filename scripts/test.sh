@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev
+bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev
 # Compound-file cross-checks (independent readers and writer) and the fuzzer's clang.
 bash scripts/deps.sh python3-olefile libgsf-bin gzip clang libclang-rt-14-dev
 

@@ -1,0 +1,50 @@
+#pragma once
+// The command set wired to a link on a virtual servo drive.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/device_cmd.h"
+#include "device/device_inst.h"
+#include "link/hct_comm.h"
+#include "platform/wide_string.h"
+#include "sim/servo_drive.h"
+#include "sim/virtual_drive.h"
+
+namespace tarn::test {
+
+class DeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override { Start({}); }
+    void Start(const sim::DriveDescription& description);
+
+    // The requests the drive received, one line each: "R 0300 1" (read
+    // address count), "W 0210 0047" (write address value), "M addr count",
+    // "T" (identity triple), "C FF03" (definition record), "D"/"U" (blocks).
+    std::vector<std::string> Traffic();
+    // The drive refuses (with an exception reply) every request for which
+    // `refuse` is true.
+    void RefuseWhen(std::function<bool(const sim::Bytes& frame)> refuse);
+    std::string LastError();
+
+    std::shared_ptr<sim::ServoDrive> model;
+    std::unique_ptr<sim::VirtualDrive> drive;
+    std::unique_ptr<CHCT_COMM> link;
+    IDeviceInstImpl inst;
+    CDeviceCmd cmd;
+};
+
+// Runs `operation` and returns the message it raised ("" when none).
+template <class F>
+std::string Raised(F operation) {
+    try {
+        operation();
+    } catch (const std::u16string& message) {
+        return ToUtf8(message);
+    }
+    return "";
+}
+
+}  // namespace tarn::test

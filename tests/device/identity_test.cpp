@@ -1,0 +1,114 @@
+// The drive's identity and the wait for its ready bit.
+#include "device_fixture.h"
+#include "image/dev_info.h"
+
+namespace tarn::test {
+
+namespace {
+
+// A clock that only pretends to sleep: each Sleep moves it on.
+class TestClock : public ITickClock {
+public:
+    explicit TestClock(uint32_t start, int32_t stepAfterFirstSleep = 0)
+        : m_now(start), m_jump(stepAfterFirstSleep) {}
+    uint32_t TickCount() override { return m_now; }
+    void Sleep(uint32_t ms) override {
+        m_now += ms;
+        if (m_sleeps++ == 0) m_now += static_cast<uint32_t>(m_jump);
+    }
+
+private:
+    uint32_t m_now;
+    int32_t m_jump;
+    int m_sleeps = 0;
+};
+
+sim::DriveDescription Drive(uint16_t ident2) {
+    sim::DriveDescription d;
+    d.identity = {3, ident2, 5};
+    d.mainVersion = 0x8001;  // read back sign-extended
+    d.subVersion = 0x0012FFFE;
+    d.extension = 0x9000;
+    return d;
+}
+
+}  // namespace
+
+TEST_F(DeviceTest, ReadDevInfoWithAndWithoutTheExtensionWord) {
+    Start(Drive(6));
+    CDevInfo info;
+    info.m_nExtension = 77;
+    info.m_nReserved = 5;
+    EXPECT_TRUE(cmd.ReadDevInfo(info));
+    EXPECT_EQ(info.m_wIdent1, 3);
+    EXPECT_EQ(info.m_wIdent2, 6);
+    EXPECT_EQ(info.m_wIdent3, 5);
+    EXPECT_EQ(info.m_nMainVersion, -32767);
+    EXPECT_EQ(info.m_nSubVersion, 0x0012FFFE);
+    EXPECT_EQ(info.m_nExtension, 77) << "not read for a second identity word other than 8";
+    EXPECT_EQ(info.m_nReserved, 5);
+    EXPECT_EQ(Traffic(), (std::vector<std::string>{"T", "R 0000 1", "R 0500 2"}));
+
+    Start(Drive(8));
+    EXPECT_TRUE(cmd.ReadDevInfo(info));
+    EXPECT_EQ(info.m_nExtension, static_cast<int16_t>(0x9000));
+    EXPECT_EQ(Traffic(),
+              (std::vector<std::string>{"T", "R 0000 1", "R 0500 2", "W 0210 003A", "R FD00 1"}));
+}
+
+TEST_F(DeviceTest, ReadDevInfoFailurePaths) {
+    Start(Drive(8));
+    CDevInfo info;
+    // The identity read fails: the main version is still read, then nothing more.
+    RefuseWhen([](const sim::Bytes& f) { return f[1] == 0x67; });
+    EXPECT_FALSE(cmd.ReadDevInfo(info));
+    EXPECT_EQ(info.m_nMainVersion, -32767);
+    EXPECT_EQ(info.m_nSubVersion, 0);
+    EXPECT_EQ(LastError(), "Cmd Parameter Err ! Not Supported !");
+    EXPECT_EQ(Traffic(), (std::vector<std::string>{"T", "T", "T", "R 0000 1"}));
+
+    RefuseWhen([](const sim::Bytes& f) { return f[1] == 0x03 && f[2] == 0x05; });
+    EXPECT_EQ(Raised([&] { cmd.ReadDevInfo(info); }), "Fail to get Sub Version!");
+    RefuseWhen([](const sim::Bytes& f) { return f[1] == 0x03 && f[2] == 0x00; });
+    EXPECT_EQ(Raised([&] { cmd.ReadDevInfo(info); }), "Fail to get Main Version!");
+    // A refused extension read is silent.
+    info.m_nExtension = 1;
+    RefuseWhen([](const sim::Bytes& f) { return f[1] == 0x03 && f[2] == 0xFD; });
+    EXPECT_TRUE(cmd.ReadDevInfo(info));
+    EXPECT_EQ(info.m_nExtension, 1);
+}
+
+TEST_F(DeviceTest, WaitP5_02ReadyWithATestClock) {
+    TestClock clock(0xFFFFFF00);  // wraps around during the wait
+    cmd.SetClock(&clock);
+    // Two refused reads, then the ready bit.
+    int refusals = 2;
+    RefuseWhen([&refusals](const sim::Bytes&) { return refusals-- > 0; });
+    EXPECT_TRUE(cmd.WaitP5_02Ready());
+    EXPECT_EQ(Traffic(), (std::vector<std::string>{"R 0504 1", "R 0504 1", "R 0504 1"}));
+
+    drive->SetReplyHook(nullptr);
+    model->HoldReadyLow(true);
+    EXPECT_FALSE(cmd.WaitP5_02Ready());
+    EXPECT_EQ(Traffic().size(), 36u) << "a read every 200 ms until 7000 ms have passed";
+
+    TestClock backwards(5000, -10000);
+    cmd.SetClock(&backwards);
+    EXPECT_FALSE(cmd.WaitP5_02Ready());
+    EXPECT_EQ(Traffic().size(), 1u) << "a clock that went back ends the wait";
+}
+
+TEST_F(DeviceTest, ReadyBitRisesAfterTheRunStepThatFollowsADownload) {
+    sim::DriveDescription d;
+    d.readyDelayMs = 300;
+    Start(d);
+    const uint16_t words[2] = {1, 2};
+    ASSERT_TRUE(link->Download_Block(1, 3, 0, 2, words));
+    uint16_t status = 0;
+    ASSERT_TRUE(cmd.ReadParam(5, 2, 1, &status, 0));
+    EXPECT_EQ(status & 0x1000, 0) << "low once a download has begun";
+    cmd.UnlockAndRunP5_01();
+    EXPECT_TRUE(cmd.WaitP5_02Ready());
+}
+
+}  // namespace tarn::test
