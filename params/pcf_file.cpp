@@ -1,0 +1,77 @@
+// The PCF file: the drive's parameter definitions, kept on disk under the
+// drive's identity as a compound file, scrambled, gzip-compressed and followed
+// by a 16-byte trailer.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "image/stored_file.h"
+#include "params/para_mgr.h"
+#include "platform/wide_string.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr const char* kProgramName = "TarnToolkit";
+
+// The directory of the running program, with a trailing separator.
+std::string ProgramDirectory() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return "./";
+    return exe.parent_path().string() + "/";
+}
+
+// The user's data directory for the program: $XDG_DATA_HOME, else ~/.local/share.
+std::string UserDataDirectory() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+        return std::string(xdg) + "/" + kProgramName + "/";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.local/share/" + kProgramName + "/";
+}
+
+}  // namespace
+
+// A portable install keeps its PCF files beside the program; an installed
+// program, whose directory the user cannot write, keeps them in the user's
+// data directory, with the same "Data/ParaCfg" below it.
+std::u16string CParaMgr::GetPcfDirectory() const {
+    std::string root = ToUtf8(m_pcfRoot);
+    if (root.empty()) {
+        root = ProgramDirectory();
+        if (::access(root.c_str(), W_OK) != 0) root = UserDataDirectory();
+    } else if (root.back() != '/') {
+        root += '/';
+    }
+    return FromUtf8(root + "Data/ParaCfg");
+}
+
+std::u16string CParaMgr::GetPcfPath() const {
+    return GetPcfDirectory() +
+           WidenFormat("/%04d%04d%04d_%d_%d.PCF", m_DevInfo.m_wIdent1, m_DevInfo.m_wIdent2,
+                       m_DevInfo.m_wIdent3, m_DevInfo.m_nMainVersion, m_DevInfo.m_nSubVersion);
+}
+
+HRESULT CParaMgr::SavePcf(const std::u16string& directory, const std::u16string& path) {
+    std::error_code ec;
+    const std::filesystem::path dir(ToUtf8(directory));
+    if (!std::filesystem::exists(dir, ec)) {
+        std::filesystem::create_directories(dir, ec);
+        if (ec) return E_FAIL;
+    }
+    StgPtr<IStorage> root;
+    HRESULT hr = StgCreateDocfile(path.c_str(), kImageCreateMode, 0, root.Out());
+    if (FAILED(hr)) return hr;
+    hr = SaveToStorage(root.get());
+    root->Commit(0);
+    root.Reset();
+    CompressCopy(path, path, true);
+    AddHeader(path, path, kPcfIdentifier, true);
+    return hr;
+}
+
+}  // namespace tarn
