@@ -23,8 +23,12 @@ public:
     CGenericList(const CGenericList&) = delete;
     CGenericList& operator=(const CGenericList&) = delete;
 
-    T* AddHead(std::unique_ptr<T> element) { return m_items.emplace_front(std::move(element)).get(); }
-    T* AddTail(std::unique_ptr<T> element) { return m_items.emplace_back(std::move(element)).get(); }
+    T* AddHead(std::unique_ptr<T> element) {
+        return m_items.emplace_front(std::move(element)).get();
+    }
+    T* AddTail(std::unique_ptr<T> element) {
+        return m_items.emplace_back(std::move(element)).get();
+    }
     // Moves every element of other, in its order, to this list's head or tail.
     void AddHead(CGenericList&& other) { m_items.splice(m_items.begin(), other.m_items); }
     void AddTail(CGenericList&& other) { m_items.splice(m_items.end(), other.m_items); }

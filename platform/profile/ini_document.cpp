@@ -34,8 +34,8 @@ bool HasControl(std::u16string_view s) {
 }
 
 bool HasOuterBlank(std::u16string_view s) {
-    return !s.empty() && (s.front() == u' ' || s.front() == u'\t' || s.back() == u' ' ||
-                          s.back() == u'\t');
+    return !s.empty() &&
+           (s.front() == u' ' || s.front() == u'\t' || s.back() == u' ' || s.back() == u'\t');
 }
 
 int HexDigit(char c) {
@@ -57,20 +57,39 @@ std::string Unquote(std::string_view body) {
         }
         char e = body[i + 1];
         switch (e) {
-            case '\\': out.push_back('\\'); ++i; break;
-            case '"': out.push_back('"'); ++i; break;
-            case 'n': out.push_back('\n'); ++i; break;
-            case 'r': out.push_back('\r'); ++i; break;
-            case 't': out.push_back('\t'); ++i; break;
+            case '\\':
+                out.push_back('\\');
+                ++i;
+                break;
+            case '"':
+                out.push_back('"');
+                ++i;
+                break;
+            case 'n':
+                out.push_back('\n');
+                ++i;
+                break;
+            case 'r':
+                out.push_back('\r');
+                ++i;
+                break;
+            case 't':
+                out.push_back('\t');
+                ++i;
+                break;
             case 'x':
-                if (i + 3 < body.size() && HexDigit(body[i + 2]) >= 0 && HexDigit(body[i + 3]) >= 0) {
-                    out.push_back(static_cast<char>(HexDigit(body[i + 2]) * 16 + HexDigit(body[i + 3])));
+                if (i + 3 < body.size() && HexDigit(body[i + 2]) >= 0 &&
+                    HexDigit(body[i + 3]) >= 0) {
+                    out.push_back(
+                        static_cast<char>(HexDigit(body[i + 2]) * 16 + HexDigit(body[i + 3])));
                     i += 3;
                 } else {
                     out.push_back(c);
                 }
                 break;
-            default: out.push_back(c); break;
+            default:
+                out.push_back(c);
+                break;
         }
     }
     return out;
@@ -83,11 +102,21 @@ std::string QuoteIfNeeded(std::u16string_view value) {
     std::string out = "\"";
     for (char c : utf8) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
                     static const char kHex[] = "0123456789ABCDEF";

@@ -17,8 +17,7 @@ public:
     static IniDocument Parse(std::string_view utf8);
     std::string Serialise() const;
 
-    std::optional<std::u16string> Find(std::u16string_view section,
-                                       std::u16string_view key) const;
+    std::optional<std::u16string> Find(std::u16string_view section, std::u16string_view key) const;
     // False, and nothing changes, for a section or key name that a file cannot hold.
     bool Set(std::u16string_view section, std::u16string_view key, std::u16string_view value);
     Entries SectionEntries(std::u16string_view section) const;

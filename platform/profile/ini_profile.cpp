@@ -122,8 +122,7 @@ bool IniProfile::WriteProfileInt(std::u16string_view section, std::u16string_vie
     return WriteProfileString(section, entry, Widen(std::to_string(value)));
 }
 
-std::u16string IniProfile::GetProfileString(std::u16string_view section,
-                                            std::u16string_view entry,
+std::u16string IniProfile::GetProfileString(std::u16string_view section, std::u16string_view entry,
                                             std::u16string_view def) const {
     std::lock_guard lock(m_mutex);
     auto text = Load().Find(section, entry);

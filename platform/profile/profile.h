@@ -22,8 +22,7 @@ public:
     virtual bool WriteProfileInt(std::u16string_view section, std::u16string_view entry,
                                  int value) = 0;
     // The text stored under the key, exactly as written; def when it is missing.
-    virtual std::u16string GetProfileString(std::u16string_view section,
-                                            std::u16string_view entry,
+    virtual std::u16string GetProfileString(std::u16string_view section, std::u16string_view entry,
                                             std::u16string_view def) const = 0;
     // Returns false when the setting could not be kept (a name that cannot be
     // stored, or a file that cannot be written); the profile is then unchanged.

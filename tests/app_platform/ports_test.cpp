@@ -47,8 +47,8 @@ TEST(EnumComPorts, ListsPresentSerialDevicesWithFriendlyNames) {
     tree.AddBoardTty("ttyS0", 4);
     tree.AddBoardTty("ttyS1", 0);  // placeholder: no UART
     tree.AddUsbTty("ttyUSB10", "1-4", "0403", "", "FT232R USB UART", "");
-    tree.AddUsbTty("ttyUSB2", "1-2", "10c4", "Silicon Labs",
-                   "CP2102 USB to UART Bridge Controller", kCp2102);
+    tree.AddUsbTty("ttyUSB2", "1-2", "10c4", "Silicon Labs", "CP2102 USB to UART Bridge Controller",
+                   kCp2102);
     tree.AddUsbTty("ttyUSB3", "1-3", "10c4", "Silicon Labs", "Silicon Labs CP2105", "");
     tree.AddUsbTty("ttyUSB4", "1-5", "abcd", "", "", "");
     tree.AddUsbTty("ttyUSB5", "1-6", "10c4", "", "", "");
@@ -107,18 +107,19 @@ TEST(EnumComPorts, NumbersStayWithTheDeviceFromRunToRun) {
 TEST(AssignPortNumbers, DamagedTableLinesAreNotHonoured) {
     MemoryProfile profile;
     profile.WriteProfileString(kSectionPortNumbers, u"7", u"/dev/a");
-    profile.WriteProfileString(kSectionPortNumbers, u"07", u"/dev/b");   // number taken
-    profile.WriteProfileString(kSectionPortNumbers, u"8", u"/dev/a");    // identity taken
-    profile.WriteProfileString(kSectionPortNumbers, u"0", u"/dev/c");    // below 1
-    profile.WriteProfileString(kSectionPortNumbers, u"x1", u"/dev/d");   // not a number
-    profile.WriteProfileString(kSectionPortNumbers, u"2", u"");          // no identity
+    profile.WriteProfileString(kSectionPortNumbers, u"07", u"/dev/b");  // number taken
+    profile.WriteProfileString(kSectionPortNumbers, u"8", u"/dev/a");   // identity taken
+    profile.WriteProfileString(kSectionPortNumbers, u"0", u"/dev/c");   // below 1
+    profile.WriteProfileString(kSectionPortNumbers, u"x1", u"/dev/d");  // not a number
+    profile.WriteProfileString(kSectionPortNumbers, u"2", u"");         // no identity
     EXPECT_EQ(AssignPortNumbers(profile, {"/dev/b", "/dev/a", "/dev/c", "/dev/d", "/dev/e"}),
               (std::vector<int>{1, 7, 2, 3, 4}));
     EXPECT_EQ(AssignPortNumbers(profile, {"/dev/e", "/dev/b"}), (std::vector<int>{4, 1}));
 }
 
 TEST(IsDrivePort, KeywordOfTheIdentityInAnyCase) {
-    EXPECT_TRUE(IsDrivePort(3, 6, 5, u"Silicon Labs CP2102 USB to UART Bridge Controller (ttyUSB0)"));
+    EXPECT_TRUE(
+        IsDrivePort(3, 6, 5, u"Silicon Labs CP2102 USB to UART Bridge Controller (ttyUSB0)"));
     EXPECT_TRUE(IsDrivePort(3, 6, 5, u"sIlIcOn"));
     EXPECT_TRUE(IsDrivePort(3, 6, 6, u"xsiliconx"));
     EXPECT_FALSE(IsDrivePort(3, 6, 5, u"FTDI FT232R USB UART (ttyUSB1)"));

@@ -63,8 +63,8 @@ TEST(IniProfile, TextsSurviveTheFileAndAnotherReaderSeesThem) {
     const fs::path file = dir.Path() / "cfg" / "deep" / "TarnToolkit.ini";
     IniProfile writer(file);
     const std::u16string texts[] = {
-        u"",         u"  12 ",      u"\"quoted\"", u"a\\b\"c",  u"line\nbreak\r\tend",
-        u"x=y;z#w",  u"[not]",      u"\x01\x7F",   u"\"",       u"\u53f0\u7063 \U0001F600",
+        u"",        u"  12 ", u"\"quoted\"", u"a\\b\"c", u"line\nbreak\r\tend",
+        u"x=y;z#w", u"[not]", u"\x01\x7F",   u"\"",      u"\u53f0\u7063 \U0001F600",
     };
     for (size_t i = 0; i < std::size(texts); ++i)
         ASSERT_TRUE(writer.WriteProfileString(u"T", Widen("k" + std::to_string(i)), texts[i]));
@@ -94,7 +94,7 @@ TEST(IniProfile, DamagedFilesReadAsDefaultsAndCanBeWrittenOver) {
 
     const std::string damaged[] = {
         std::string(1, '\0') + "\xFF\xFE[ROZ_COMM\nStation=3\n",
-        "Station=3\nComPortSel=7\n",                     // keys before any section
+        "Station=3\nComPortSel=7\n",                       // keys before any section
         "[ROZ_COMM\nStation=3\n[ROZ_COMM]]\nStation=4\n",  // broken headers
         "[ROZ_COMM]\nComPortSel=4x\nComPortSel=7\n=3\n",   // the first key counts
         "[ROZ_COMM]\nComPortSel=0x10\nComPortSel=\n",
@@ -106,7 +106,8 @@ TEST(IniProfile, DamagedFilesReadAsDefaultsAndCanBeWrittenOver) {
     }
 
     // Readable lines of a damaged file still count, and a write keeps them.
-    test::WriteText(file, "\xEF\xBB\xBF garbage\r\n[ROZ_COMM]\r\n ComPortSel = 9 \r\nStation=\xFFok\n");
+    test::WriteText(file,
+                    "\xEF\xBB\xBF garbage\r\n[ROZ_COMM]\r\n ComPortSel = 9 \r\nStation=\xFFok\n");
     EXPECT_EQ(port(), 9);
     EXPECT_EQ(station(), u"\uFFFDok");
     ASSERT_TRUE(profile.WriteProfileString(kSectionComm, kKeyStation, u"5"));
@@ -114,7 +115,8 @@ TEST(IniProfile, DamagedFilesReadAsDefaultsAndCanBeWrittenOver) {
     EXPECT_EQ(station(), u"5");
 
     // Oversized files are not profiles.
-    test::WriteText(file, "[ROZ_COMM]\nComPortSel=8\n" + std::string(IniProfile::kMaxFileSize, ';'));
+    test::WriteText(file,
+                    "[ROZ_COMM]\nComPortSel=8\n" + std::string(IniProfile::kMaxFileSize, ';'));
     EXPECT_EQ(port(), 4);
 
     // A directory where the file should be: defaults, and writes fail cleanly.
