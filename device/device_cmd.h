@@ -3,8 +3,10 @@
 // the station the device instance holds at that moment; a failed call leaves
 // the link's message in m_strLastError, and then a throwing operation raises its
 // own message (as a std::u16string) while a status operation returns false.
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/modbus_master.h"
 #include "platform/tick_clock.h"
@@ -13,6 +15,25 @@ namespace tarn {
 
 struct IDeviceInst;
 class CDevInfo;
+
+// Areas of the drive's memory in the block functions.
+constexpr uint8_t kAreaDH = 0;
+constexpr uint8_t kAreaDV = 1;  // DV from 0, Auto DV at its start address
+constexpr uint8_t kAreaMH = 2;
+constexpr uint8_t kAreaProgram = 7;
+constexpr int kMHWords = 128;
+
+// The machine key as the drive knows it: its bytes in the narrow encoding (UTF-8),
+// at most 10 of them.
+constexpr size_t kMaxMachineKeyBytes = 10;
+std::string MachineKeyBytes(const std::u16string& key);
+// The 5-word key table: the key's bytes, then i + 1 in each byte i from the key's
+// length to 9, read as words low byte first.
+std::array<uint16_t, 5> MachineKeyTable(const std::string& keyBytes);
+// Each word becomes (table[j] + word) xor table[(j + 1) mod 5], j being the
+// previous encoded word (table[0] for the first) mod 5.
+std::vector<uint16_t> EncodeProgram(const uint16_t* words, int count,
+                                    const std::array<uint16_t, 5>& table);
 
 class CDeviceCmd {
 public:
@@ -58,6 +79,15 @@ public:
     bool ReadParam(int group, int item, int count, uint16_t* out, int axis);
     bool WriteParam(int group, int item, int value, int axis);
 
+    // Section contents (throwing, but UploadSection, a status operation).
+    void DownloadDVContent(int count, const uint16_t* words);
+    void DownloadAutoDVContent(int count, const uint16_t* words, int start);
+    void DownloadDHContent(int count, const uint16_t* words);
+    void DownloadMHContent(const uint16_t* words);  // always 128 words
+    // Sent as they are when the key is empty or "7350", else encoded by the key.
+    void DownloadProgramContent(int count, const uint16_t* words, std::u16string key);
+    bool UploadSection(int area, int count, uint16_t* out);
+
     // Parameter-group discovery (throwing).
     bool ReadParaGroupNum(int* ordinary, int* extra, int* flag);
     int16_t GetParaGoupCap(int group);
@@ -66,6 +96,7 @@ public:
     // The clock WaitP5_02Ready measures and sleeps with; the real one unless a
     // test gives its own.
     void SetClock(ITickClock* clock) { m_pClock = clock ? clock : &SystemTickClock::Instance(); }
+    ITickClock& Clock() { return *m_pClock; }
 
     IModbusMaster* m_pLink = nullptr;   // non-owning
     IDeviceInst* m_pDevInst = nullptr;  // non-owning

@@ -5,7 +5,10 @@
 #include <fstream>
 #include <vector>
 
+#include "image/cfg_exchange.h"
+#include "image/dev_info.h"
 #include "image/stored_file.h"
+#include "params/para_mgr.h"
 #include "platform/storage/storage.h"
 #include "platform/wide_string.h"
 
@@ -105,6 +108,24 @@ void WalkAndCopy(IStorage* root, const std::string& workDir) {
     }
 }
 
+// Loads the objects of an image from whatever compound file opened: the device
+// record, the parameter manager and the configuration. Each gives an HRESULT;
+// none may crash, hang or allocate without end.
+void LoadImageObjects(IStorage* root) {
+    CDevInfo info;
+    const HRESULT devInfo = info.LoadFromStorage(root, 0);
+    Require(devInfo == S_OK || devInfo == S_FALSE || FAILED(devInfo), "the device record gives an HRESULT");
+    CParaMgr mgr;
+    const HRESULT params = mgr.LoadFromStorage(root, 0);
+    Require(params != S_OK || mgr.GroupCount() <= CParaMgr::kMaxGroups, "group count bounded");
+    CCfgExchange cfg;
+    cfg.ParaMgr = &mgr;
+    if (cfg.LoadFromStorage(root, 0) == S_OK) {
+        Require(!cfg.DHData || cfg.DHData->size() == static_cast<size_t>(cfg.SectionDH_Size.image),
+                "a loaded DH buffer has its stored size");
+    }
+}
+
 }  // namespace
 
 void FeedImageInput(const uint8_t* data, size_t size, const std::string& workDir) {
@@ -130,8 +151,10 @@ void FeedImageInput(const uint8_t* data, size_t size, const std::string& workDir
         Require(ScrambleFile(work, work) == kStoredOK, "unscrambling the working copy");
         if (StgIsStorageFile(work.c_str()) == S_OK) {
             StgPtr<IStorage> root;
-            if (StgOpenStorage(work.c_str(), nullptr, 0x10, nullptr, 0, root.Out()) == S_OK)
+            if (StgOpenStorage(work.c_str(), nullptr, 0x10, nullptr, 0, root.Out()) == S_OK) {
                 WalkAndCopy(root.get(), workDir);
+                LoadImageObjects(root.get());
+            }
         }
     }
 
@@ -139,7 +162,10 @@ void FeedImageInput(const uint8_t* data, size_t size, const std::string& workDir
     StgPtr<IStorage> root;
     HRESULT hr = StgOpenStorageOnMemory({data, size}, root.Out());
     Require(SUCCEEDED(hr) == (root.get() != nullptr), "a root exactly when the open succeeds");
-    if (root) WalkAndCopy(root.get(), workDir);
+    if (root) {
+        WalkAndCopy(root.get(), workDir);
+        LoadImageObjects(root.get());
+    }
 }
 
 }  // namespace tarn::fuzz

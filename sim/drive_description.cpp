@@ -73,6 +73,13 @@ uint16_t SectionRegister(const std::string& name) {
     return it->second;
 }
 
+uint8_t ContentArea(const std::string& name) {
+    static const std::map<std::string, uint8_t> kAreas = {{"DH", 0}, {"DV", 1}, {"MH", 2}, {"Program", 7}};
+    auto it = kAreas.find(name);
+    if (it == kAreas.end()) Fail("unknown content \"" + name + "\"");
+    return it->second;
+}
+
 DriveDescription DriveDescription::FromJson(const std::string& text) {
     json j;
     try {
@@ -127,6 +134,15 @@ DriveDescription DriveDescription::FromJson(const std::string& text) {
                 for (size_t i = 0; i < items.size(); ++i)
                     pg.items.push_back(ItemFrom(items[i], where + ".items[" + std::to_string(i) + "]"));
                 d.groups.push_back(std::move(pg));
+            }
+        } else if (key == "contents") {
+            if (!value.is_object()) Fail("contents must map section names to lists of words");
+            for (const auto& [name, words] : value.items()) {
+                ContentArea(name);
+                if (!words.is_array() || words.size() > 65536) Fail("contents." + name + " must be a list of words");
+                auto& content = d.contents[name];
+                for (const json& w : words)
+                    content.push_back(static_cast<uint16_t>(Ranged(w, "contents." + name, -32768, 65535)));
             }
         } else if (key == "registers") {
             if (!value.is_object()) Fail("registers must map addresses to values");

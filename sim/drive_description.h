@@ -37,6 +37,9 @@ struct DriveDescription {
     std::map<std::string, int16_t> sections;  // "DV", "Program", ... (see SectionRegister)
     std::vector<ParameterGroup> groups;
     std::map<uint16_t, uint16_t> registers;   // anything else
+    // Memory contents by section: "DH" (area 0), "DV" (area 1, Auto DV inside it
+    // at its start address), "MH" (area 2), "Program" (area 7).
+    std::map<std::string, std::vector<uint16_t>> contents;
 
     // Throws std::runtime_error naming what is wrong.
     static DriveDescription FromJson(const std::string& text);
@@ -46,5 +49,8 @@ struct DriveDescription {
 // The size register of a section name: DV, Program, DH, MV, X, Y, TC, ActualDV,
 // T, TU, AutoDVStart, ActualAutoDV, FATVersion. Throws for other names.
 uint16_t SectionRegister(const std::string& name);
+
+// The memory area of a content name: DH 0, DV 1, MH 2, Program 7. Throws for others.
+uint8_t ContentArea(const std::string& name);
 
 }  // namespace tarn::sim

@@ -22,6 +22,7 @@ ServoDrive::ServoDrive(const DriveDescription& description)
                 group.items[item].record;
         }
     }
+    for (const auto& [name, words] : description.contents) m_areas[ContentArea(name)] = words;
     for (const auto& [name, size] : description.sections)
         m_registers[SectionRegister(name)] = static_cast<uint16_t>(size);
     m_registers[reg::kMainVersion] = static_cast<uint16_t>(description.mainVersion);

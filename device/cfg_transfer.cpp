@@ -1,0 +1,188 @@
+// A whole configuration between the drive and CCfgExchange: the download with
+// its burn and ready wait, the read of the drive's own section sizes, and the
+// upload, each reporting its progress codes.
+#include <algorithm>
+
+#include "device/device_cmd.h"
+#include "image/cfg_exchange.h"
+#include "params/para_mgr.h"
+#include "platform/wide_string.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr uint32_t kAfterEnableMs = 10;
+constexpr uint32_t kBurnMs = 3000;
+
+// `count` words of a buffer, padded with 0 where the buffer is shorter.
+std::vector<uint16_t> Words(const WordBuffer& buffer, int count) {
+    std::vector<uint16_t> words(static_cast<size_t>(std::max(count, 0)), 0);
+    if (buffer) std::copy_n(buffer->begin(), std::min(words.size(), buffer->size()), words.begin());
+    return words;
+}
+
+// A size the drive reports, used as a buffer length: a negative one is refused.
+int WordCount(int16_t size) {
+    if (size < 0) throw Widen("Section size out of range!");
+    return size;
+}
+
+}  // namespace
+
+bool CCfgExchange::DownloadToDevice(IWindow* window) {
+    auto progress = [window](int code) {
+        if (window) window->Send(WM_TOOLKIT_PROGRESS, static_cast<WPARAM>(static_cast<intptr_t>(code)), 0);
+    };
+    try {
+        CDeviceCmd* cmd = GetCmd();
+        // A machine key the drive cannot hold is refused before anything is sent.
+        if (DownloadProgramDV && !MachineKey.empty() && MachineKey != u"7350" &&
+            MachineKeyBytes(MachineKey).size() > kMaxMachineKeyBytes)
+            throw Widen("Machine key is longer than 10 bytes!");
+        cmd->ClearP3_08();
+        cmd->EnableHiddenParas();
+        if (DownloadPara) {
+            progress(2);
+            if (!ParaMgr || ParaMgr->DownloadValues() != kDownloadDone) {
+                progress(-2);
+                return false;
+            }
+        }
+        if (DownloadSizes) {
+            progress(5);
+            cmd->WriteSectionDV_Size(SectionDV_Size.image);
+            cmd->WriteSectionP_Size(SectionP_Size.image);
+            cmd->WriteSectionDH_Size(SectionDH_Size.image);
+            cmd->WriteSectionMV_Size(SectionMV_Size.image);
+            cmd->WriteSectionX_Size(SectionX_Size.image);
+            cmd->WriteSectionY_Size(SectionY_Size.image);
+            cmd->WriteSectionTC_Size();
+            cmd->WriteActualDV_Size(ActualDV_Size.image);
+            cmd->WriteActualAutoDV_Size(ActualAutoDV_Size.image);
+            cmd->WriteAutoDV_StartAddr(AutoDV_StartAddr.image);
+            cmd->WriteFAT_Version(FAT_TableVersion.image);
+            cmd->WriteSectionT_Size(SectionT_Size.image);
+            cmd->WriteSectionTU_Size(SectionTU_Size.image);
+        }
+        cmd->UnlockAndRunP5_01();
+        if (DownloadProgramDV) {
+            FoldProgramChecksum();
+            cmd->EnableP5_01();
+            cmd->Clock().Sleep(kAfterEnableMs);
+            progress(15);
+            if (DVData) cmd->DownloadDVContent(ActualDV_Size.image, Words(DVData, ActualDV_Size.image).data());
+            if (AutoDVData)
+                cmd->DownloadAutoDVContent(ActualAutoDV_Size.image,
+                                           Words(AutoDVData, ActualAutoDV_Size.image).data(),
+                                           AutoDV_StartAddr.image);
+            progress(30);
+            cmd->DownloadProgramContent(SectionP_Size.image, Words(ProgramData, SectionP_Size.image).data(),
+                                        MachineKey);
+        }
+        if (DownloadDH) {
+            progress(50);
+            cmd->DownloadDHContent(SectionDH_Size.image, Words(DHData, SectionDH_Size.image).data());
+        }
+        if (DownloadMH) {
+            progress(70);
+            std::vector<uint16_t> mh(kMHWords, 0);
+            if (MHData) std::copy(MHData->begin(), MHData->end(), mh.begin());
+            cmd->DownloadMHContent(mh.data());
+        }
+        if (DownloadProgramDV) {
+            progress(85);
+            cmd->UnlockAndRunP5_01();
+            cmd->Clock().Sleep(kBurnMs);
+            if (!cmd->WaitP5_02Ready()) throw Widen("Download Fail(P5_02)!");
+        }
+        progress(100);
+        return true;
+    } catch (const std::u16string& message) {
+        if (m_pMessageBox) m_pMessageBox->Show(message, MbButtons::Ok, MbIcon::Warning);
+        return false;
+    }
+}
+
+bool CCfgExchange::ReadDeviceSizes() {
+    try {
+        CDeviceCmd* cmd = GetCmd();
+        cmd->ClearP3_08();
+        cmd->EnableHiddenParas();
+        SectionDV_Size.drive = cmd->ReadSectionDV_Size();
+        ActualDV_Size.drive = cmd->ReadActualDV_Size();
+        SectionP_Size.drive = cmd->ReadSectionP_Size();
+        SectionDH_Size.drive = cmd->ReadSectionDH_Size();
+        ActualAutoDV_Size.drive = cmd->ReadActualAutoDV_Size();
+        AutoDV_StartAddr.drive = cmd->ReadAutoDV_StartAddr();
+        FAT_TableVersion.drive = cmd->ReadFAT_TableVersion();
+        return true;
+    } catch (const std::u16string&) {
+        return false;
+    }
+}
+
+bool CCfgExchange::UploadFromDevice(ProgressCallback callback, void* context) {
+    if (IncludeProgramDV == 1 && !ProgramSource) return false;
+    DataValid = false;
+    auto progress = [&](int code) {
+        if (callback) callback(context, code);
+    };
+    try {
+        CDeviceCmd* cmd = GetCmd();
+        if (IncludePara == 1) {
+            progress(2);
+            if (ParaMgr) ParaMgr->UploadValues();
+        }
+        progress(5);
+        cmd->ClearP3_08();
+        cmd->EnableHiddenParas();
+        SectionDV_Size.image = cmd->ReadSectionDV_Size();
+        ActualDV_Size.image = cmd->ReadActualDV_Size();
+        if (IncludeProgramDV == 1) progress(10);
+        DVData.emplace(static_cast<size_t>(WordCount(ActualDV_Size.image)), 0);
+        if (IncludeProgramDV == 1 && DVSource)
+            std::copy_n(DVSource->Words(), DVData->size(), DVData->begin());
+        ActualAutoDV_Size.image = cmd->ReadActualAutoDV_Size();
+        AutoDV_StartAddr.image = cmd->ReadAutoDV_StartAddr();
+        FAT_TableVersion.image = cmd->ReadFAT_TableVersion();
+        AutoDVData.emplace(static_cast<size_t>(WordCount(ActualAutoDV_Size.image)), 0);
+        if (IncludeProgramDV == 1 && DVSource)
+            std::copy_n(DVSource->Words() + DVSource->AutoDVOffset(), AutoDVData->size(), AutoDVData->begin());
+        if (IncludeProgramDV == 1) {
+            progress(30);
+            const uint32_t length = ProgramSource->LengthInWords();
+            if (length > 0x7FFF) throw Widen("Section size out of range!");
+            SectionP_Size.image = static_cast<int16_t>(length);
+            ProgramData.emplace(ProgramSource->Words(), ProgramSource->Words() + length);
+            ProgramChecksum = *ProgramSource->ChecksumSeed();
+        }
+        SectionDH_Size.image = cmd->ReadSectionDH_Size();
+        DHData.emplace(static_cast<size_t>(WordCount(SectionDH_Size.image)), 0);
+        if (IncludeDH == 1) {
+            progress(50);
+            if (!cmd->UploadSection(kAreaDH, SectionDH_Size.image, DHData->data())) return false;
+        }
+        MHData.emplace();
+        MHData->fill(0);
+        if (IncludeMH == 1) {
+            progress(60);
+            if (!cmd->UploadSection(kAreaMH, kMHWords, MHData->data())) return false;
+        }
+        progress(80);
+        SectionMV_Size.image = cmd->ReadSectionMV_Size();
+        SectionX_Size.image = cmd->ReadSectionX_Size();
+        SectionY_Size.image = cmd->ReadSectionY_Size();
+        SectionT_Size.image = cmd->ReadSectionT_Size();
+        SectionTU_Size.image = cmd->ReadSectionTU_Size();
+        SectionTUD_Size.image = cmd->ReadSectionTUD_Size();
+        cmd->UnlockAndRunP5_01();
+        progress(100);
+        DataValid = true;
+        return true;
+    } catch (const std::u16string&) {
+        return false;
+    }
+}
+
+}  // namespace tarn

@@ -1,0 +1,115 @@
+#include "image/image_file.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "image/stored_file.h"
+#include "image/stream_fields.h"
+#include "platform/wide_string.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr uint16_t kImageType = 2;
+
+// A private temporary file, created exclusively (no one else's file or link is
+// ever followed) and removed when it goes.
+class WorkingCopy {
+public:
+    WorkingCopy() {
+        const char* dir = std::getenv("TMPDIR");
+        if (!dir || !*dir) dir = std::getenv("TEMP");
+        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/tarn-image-XXXXXX";
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd >= 0) {
+            ::close(fd);
+            m_path = pattern;
+        }
+    }
+    ~WorkingCopy() {
+        if (!m_path.empty()) ::unlink(m_path.c_str());
+    }
+    WorkingCopy(const WorkingCopy&) = delete;
+    WorkingCopy& operator=(const WorkingCopy&) = delete;
+    bool ok() const { return !m_path.empty(); }
+    std::u16string Path() const { return FromUtf8(m_path); }
+
+private:
+    std::string m_path;
+};
+
+}  // namespace
+
+ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, CCfgExchange& cfg) {
+    ImageLoadOutcome out;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(ToUtf8(path)), ec)) {
+        cfg.DataValid = false;
+        out.step = ImageLoadOutcome::Step::NoFile;
+        return out;
+    }
+    uint16_t type = 0, identifier = 0;
+    const int code = CheckHeader(path, &type, &identifier);
+    const bool accepted =
+        (code == kStoredOK && type == kImageType && identifier == kImageIdentifier) || code == kStoredIDMatch;
+    if (!accepted) {
+        out.step = ImageLoadOutcome::Step::HeaderRefused;
+        out.containerCode = code == kStoredOK ? kStoredIDNotMatch : code;
+        return out;
+    }
+    WorkingCopy copy;
+    if (!copy.ok()) {
+        cfg.DataValid = false;
+        out.step = ImageLoadOutcome::Step::NotOpened;
+        out.hr = STG_E_ACCESSDENIED;
+        return out;
+    }
+    // Their failures show when the copy is opened.
+    StripHeader(path, copy.Path());
+    ScrambleFile(copy.Path(), copy.Path());
+
+    StgPtr<IStorage> root;
+    HRESULT hr = StgIsStorageFile(copy.Path().c_str());
+    if (SUCCEEDED(hr)) hr = StgOpenStorage(copy.Path().c_str(), nullptr, kImageOpenMode, nullptr, 0, root.Out());
+    if (FAILED(hr)) {
+        cfg.DataValid = false;
+        out.step = ImageLoadOutcome::Step::NotOpened;
+        out.hr = hr;
+        return out;
+    }
+    if ((hr = imageInfo.LoadFromStorage(root.get(), 0)) != S_OK ||
+        (hr = cfg.LoadFromStorage(root.get(), 0)) != S_OK) {
+        out.step = ImageLoadOutcome::Step::ContentFailed;
+        out.hr = hr;
+        return out;
+    }
+    cfg.DataValid = true;
+    return out;
+}
+
+bool WriteImageFile(const std::u16string& path, CDevInfo& driveInfo, CCfgExchange& cfg) {
+    {
+        StgPtr<IStorage> root;
+        if (FAILED(StgCreateDocfile(path.c_str(), kImageCreateMode, 0, root.Out()))) return false;
+        // The saving program's version; a failure to write it does not matter.
+        StgPtr<IStream> version;
+        if (SUCCEEDED(root->CreateStream(u"Version", kImageCreateMode, 0, 0, version.Out()))) {
+            for (uint32_t part : {uint32_t{TARN_VERSION_MAJOR}, uint32_t{TARN_VERSION_MINOR},
+                                  uint32_t{TARN_VERSION_PATCH}, uint32_t{0}})
+                WriteField(version.get(), part);
+            version.Reset();
+        }
+        if (driveInfo.SaveToStorage(root.get()) != S_OK) return false;
+        if (cfg.SaveToStorage(root.get()) != S_OK) return false;
+        if (FAILED(root->Commit(0))) return false;
+    }
+    return ScrambleFile(path, path) == kStoredOK &&
+           AddHeader(path, path, kImageIdentifier, false) == kStoredOK;
+}
+
+}  // namespace tarn

@@ -1,0 +1,69 @@
+#pragma once
+// A configuration object wired to a parameter manager and a command set on a
+// virtual servo drive, with a clock that only pretends to sleep.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/device_inst.h"
+#include "image/cfg_exchange.h"
+#include "link/hct_comm.h"
+#include "params/para_mgr.h"
+#include "sim/servo_drive.h"
+#include "sim/virtual_drive.h"
+
+namespace tarn::test {
+
+// Each Sleep moves the time on at once.
+class FastClock : public ITickClock {
+public:
+    uint32_t TickCount() override { return m_now; }
+    void Sleep(uint32_t ms) override { m_now += ms; }
+
+private:
+    uint32_t m_now = 1000;
+};
+
+// Keeps the progress codes and message boxes.
+class Recorder : public IWindow, public IMessageBox {
+public:
+    LRESULT Send(uint32_t message, WPARAM wParam, LPARAM) override {
+        std::lock_guard lock(m_mutex);
+        if (message == WM_TOOLKIT_PROGRESS) progress.push_back(static_cast<int>(static_cast<intptr_t>(wParam)));
+        return 0;
+    }
+    void Post(uint32_t, WPARAM, LPARAM) override {}
+    int Show(const std::u16string& text, MbButtons, MbIcon) override;
+    std::vector<int> progress;
+    std::vector<std::string> boxes;
+
+private:
+    std::mutex m_mutex;
+};
+
+// A small three-axis drive with contents in every area and two parameter groups.
+sim::DriveDescription SmallDrive();
+
+class ConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override { Start(SmallDrive()); }
+    void Start(const sim::DriveDescription& description);
+    // The requests as tokens; block downloads as "D<area>@<address>", uploads
+    // "U<area>@<address>", register writes "W<addr>=<value>", reads "R<addr>".
+    std::vector<std::string> Traffic();
+
+    std::shared_ptr<sim::ServoDrive> model;
+    std::unique_ptr<sim::VirtualDrive> drive;
+    std::unique_ptr<CHCT_COMM> link;
+    IDeviceInstImpl inst;
+    CmdImpl impl;
+    CParaMgr mgr;
+    CCfgExchange cfg;
+    FastClock clock;
+    Recorder recorder;
+};
+
+}  // namespace tarn::test
