@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is missing,
 # then builds and runs the suite in a normal build, under AddressSanitizer +
-# UndefinedBehaviorSanitizer, and runs the threaded link tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, runs the threaded tests under ThreadSanitizer, and
+# fuzzes the image reader for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,19 +17,30 @@ build() { # dir sanitizer
   cmake --build "$1" -j "$jobs"
 }
 
+# Runs ctest in a build directory and counts the tests it passed.
+passed=0
+run_tests() { # dir [ctest options...]
+  local dir=$1 log
+  shift
+  log=$(mktemp)
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$jobs" "$@" | tee "$log"
+  passed=$((passed + $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)))
+  rm -f "$log"
+}
+
 echo "== normal build =="
 build build/normal ""
-ctest --test-dir build/normal --output-on-failure -j "$jobs"
+run_tests build/normal
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 build build/asan address
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build/asan --output-on-failure -j "$jobs"
+  run_tests build/asan
 
 echo "== ThreadSanitizer (threaded tests) =="
 build build/tsan thread
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
+  run_tests build/tsan -L threaded
 
 echo "== Image fuzzer (clang, libFuzzer + ASan/UBSan, 60 s) =="
 CC=clang CXX=clang++ cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -39,3 +51,6 @@ trap 'rm -rf "$fuzz_corpus"' EXIT
 # New inputs go to a scratch folder; a crash leaves its input in build/fuzz/ and fails the run.
 build/fuzz/fuzz/image_fuzzer -max_total_time=60 -print_final_stats=1 \
   -artifact_prefix=build/fuzz/ "$fuzz_corpus" fuzz/corpus fuzz/regressions
+
+# Reached only when every stage passed (set -e ends the run at the first failure).
+echo "suite: ${passed} passed, 0 failed"
