@@ -1,0 +1,142 @@
+// The upload dialog: reads the chosen parts of the drive on a worker thread,
+// reports the sizes read and saves them as an image.
+#include "app/dlg_toolkit_upload.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "image/image_file.h"
+#include "params/para_mgr.h"
+#include "platform/wide_string.h"
+
+namespace tarn {
+
+namespace {
+
+const char16_t* ProgressLine(int code) {
+    switch (code) {
+        case 2: return u"Reading parameter from DUT...";
+        case 50: return u"Reading \"DH\" from DUT...";
+        case 60: return u"Reading \"MH\" from DUT...";
+        case 100: return u"Reading finished.";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+CDlgToolkitUpload::CDlgToolkitUpload(CDevInfo* devInfo) : m_pDevInfo(devInfo) {}
+
+CDlgToolkitUpload::~CDlgToolkitUpload() {
+    if (m_hThread.joinable()) m_hThread.join();
+}
+
+bool CDlgToolkitUpload::OnInitDialog() {
+    for (int id : {IDC_CHK_DH, IDC_CHK_MH, IDC_CHK_PARA}) m_view->SetChecked(id, true);
+    m_view->ProgressSetRange(IDC_UP_PROGRESS, 0, 100);
+    m_view->ProgressSetPos(IDC_UP_PROGRESS, 0);
+    m_view->Show(IDC_UP_PROGRESS, false);
+    m_view->ListClear(IDC_UP_LOG);
+    return true;
+}
+
+void CDlgToolkitUpload::AddLog(const std::u16string& line) { m_view->ListAppend(IDC_UP_LOG, line); }
+
+void CDlgToolkitUpload::OnBnClickedUpload() {
+    if (m_busy) return;
+    m_view->ListClear(IDC_UP_LOG);
+    CCfgExchange& cfg = GetCfgExchange();
+    cfg.IncludeProgramDV = 0;
+    cfg.IncludeDH = m_view->IsChecked(IDC_CHK_DH) ? 1 : 0;
+    cfg.IncludeMH = m_view->IsChecked(IDC_CHK_MH) ? 1 : 0;
+    cfg.IncludePara = m_view->IsChecked(IDC_CHK_PARA) ? 1 : 0;
+    const auto path = m_view->SaveFileDialog(u"Save Image", u"Kestrel img (*.tkw)|*.tkw||", u"*.tkw");
+    if (!path) return;
+    m_strPath = *path;
+    StartRead();
+}
+
+bool CDlgToolkitUpload::StartRead() {
+    AddLog(u"Read data from DUT...");
+    m_nOperation = 2;
+    if (m_hThread.joinable()) m_hThread.join();
+    m_busy = true;
+    m_view->Enable(IDC_UPLOAD, false);
+    m_hThread = std::thread([this] {
+        if (m_nOperation != 2) return;
+        const bool ok = GetCfgExchange().UploadFromDevice(&CDlgToolkitUpload::Progress, this);
+        m_view->Window()->Send(WM_UPLOAD_DONE, ok ? 1 : 0, 0);
+    });
+    return true;
+}
+
+void CDlgToolkitUpload::Progress(void* context, int code) {
+    if (!context) return;
+    auto* dialog = static_cast<CDlgToolkitUpload*>(context);
+    dialog->m_view->Window()->Send(WM_UPLOAD_PROGRESS, static_cast<WPARAM>(static_cast<intptr_t>(code)), 0);
+}
+
+LRESULT CDlgToolkitUpload::WindowProc(uint32_t message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_UPLOAD_PROGRESS) {
+        const int code = static_cast<int>(static_cast<intptr_t>(wParam));
+        m_view->Show(IDC_UP_PROGRESS, true);
+        m_view->ProgressSetPos(IDC_UP_PROGRESS, std::clamp(code, 0, 100));
+        if (m_nOperation == 2) {
+            if (const char16_t* line = ProgressLine(code)) AddLog(line);
+        }
+        if (code == 100) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            m_view->Show(IDC_UP_PROGRESS, false);
+            AddLog(u"=================");
+        }
+    } else if (message == WM_UPLOAD_DONE) {
+        OnReadDone(wParam == 1);
+        m_busy = false;
+        m_view->Enable(IDC_UPLOAD, true);
+    } else if (message == WM_DIALOG_MESSAGEBOX) {
+        return WindowMessageBox::Handle(*m_view, lParam);
+    }
+    return 0;
+}
+
+void CDlgToolkitUpload::OnReadDone(bool ok) {
+    if (m_nOperation == 1) {
+        AddLog(ok ? u"Finished!" : u"Fail!");
+        return;
+    }
+    if (m_nOperation != 2) return;
+    if (!ok) {
+        AddLog(u"Fail!");
+        return;
+    }
+    const CCfgExchange& cfg = GetCfgExchange();
+    if (cfg.IncludePara == 1 && cfg.ParaMgr) {
+        const CParaMgr& mgr = *cfg.ParaMgr;
+        for (int g = 0; g < mgr.m_nGroupCount && g < static_cast<int>(mgr.m_pGroupCap.size()); ++g)
+            AddLog(WidenFormat("P%d-00 ~ P%d-%02d", g, g, mgr.m_pGroupCap[g] - 1));
+    }
+    if (cfg.IncludeDH) AddLog(WidenFormat("DH size: %d(Words)", cfg.SectionDH_Size.image));
+    AddLog(WidenFormat("MV size: %d(Words)", cfg.SectionMV_Size.image));
+    AddLog(WidenFormat("X size: %d(Words)", cfg.SectionX_Size.image));
+    AddLog(WidenFormat("Y size: %d(Words)", cfg.SectionY_Size.image));
+    AddLog(WidenFormat("T size: %d(x2 Words)", cfg.SectionT_Size.image));
+    AddLog(WidenFormat("CU size: %d(x2 Words)", cfg.SectionTU_Size.image - cfg.SectionT_Size.image));
+    AddLog(WidenFormat("CD size: %d(x2 Words)", cfg.SectionTUD_Size.image / 2 - cfg.SectionTU_Size.image));
+    AddLog(WidenFormat("Auto DV Addr: %d", cfg.AutoDV_StartAddr.image));
+    if (!m_strPath.empty()) SaveImageFile(m_strPath);
+}
+
+bool CDlgToolkitUpload::SaveImageFile(std::u16string path) {
+    m_nOperation = 1;
+    AddLog(u"");
+    AddLog(u"Saving data to \"" + path + u"\"...");
+    if (!WriteImageFile(path, *m_pDevInfo, GetCfgExchange())) {
+        OnReadDone(false);
+        m_view->MessageBox(u"Fail!");
+        return false;
+    }
+    OnReadDone(true);
+    return true;
+}
+
+}  // namespace tarn

@@ -1,0 +1,50 @@
+#pragma once
+// The upload dialog's logic: choose the parts to read, read the drive into the
+// configuration on a worker thread, report the sizes read and save the image.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "app/ui.h"
+#include "image/cfg_exchange.h"
+#include "image/dev_info.h"
+
+namespace tarn {
+
+constexpr uint32_t WM_UPLOAD_PROGRESS = 1502;
+constexpr uint32_t WM_UPLOAD_DONE = 1504;
+
+class CDlgToolkitUpload {
+public:
+    // devInfo: the connected drive's record, stored in the image.
+    explicit CDlgToolkitUpload(CDevInfo* devInfo);
+    // Waits for a running worker.
+    ~CDlgToolkitUpload();
+    CDlgToolkitUpload(const CDlgToolkitUpload&) = delete;
+    CDlgToolkitUpload& operator=(const CDlgToolkitUpload&) = delete;
+
+    void Attach(IDialogView* view) { m_view = view; }
+    bool OnInitDialog();
+    LRESULT WindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
+    void OnBnClickedUpload();
+
+    bool StartRead();
+    void OnReadDone(bool ok);
+    bool SaveImageFile(std::u16string path);
+    void AddLog(const std::u16string& line);
+    // True while the read runs (the Upload button is disabled meanwhile).
+    bool IsBusy() const { return m_busy; }
+
+    CDevInfo* m_pDevInfo;
+    std::u16string m_strPath;
+    int m_nOperation = 0;
+
+private:
+    static void Progress(void* context, int code);
+
+    IDialogView* m_view = nullptr;
+    std::thread m_hThread;
+    std::atomic<bool> m_busy{false};
+};
+
+}  // namespace tarn

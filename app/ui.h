@@ -1,0 +1,117 @@
+#pragma once
+// What the dialogs' logic needs of a front end: controls addressed by their
+// ids, message boxes, file dialogs, timers and a window that other threads
+// send and post messages to. The desktop GUI and the `tarn` command each
+// implement it; tests use a recording one.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/message_box.h"
+#include "platform/window.h"
+
+namespace tarn {
+
+// Control ids of the main dialog.
+constexpr int IDC_COM_PORT = 1000;
+constexpr int IDC_ONLINE = 1001;
+constexpr int IDC_FILE = 1002;
+constexpr int IDC_TITLE = 1003;
+constexpr int IDC_STATION = 1005;
+constexpr int IDC_DOWNLOAD = 1006;
+constexpr int IDC_GENERATE = 1007;
+constexpr int IDC_PART_NUMBER = 1011;
+constexpr int IDC_CHK_PARA = 1300;
+constexpr int IDC_PROGRESS = 1325;
+constexpr int IDC_LOG = 1326;
+constexpr int IDC_CHK_PROGRAM = 1327;
+constexpr int IDC_CHK_DH = 1328;
+constexpr int IDC_CHK_MH = 1329;
+// Control ids of the upload dialog (it shares the three check-box ids).
+constexpr int IDC_UPLOAD = 3;
+constexpr int IDC_UP_LOG = 1008;
+constexpr int IDC_UP_PROGRESS = 1009;
+
+constexpr uint32_t WM_TIMER = 0x0113;
+
+struct Rgb {
+    uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+// The controls of one dialog. Every call comes from the dialog's own thread.
+class IDialogView {
+public:
+    virtual ~IDialogView() = default;
+
+    // Edit fields, labels and button captions.
+    virtual std::u16string GetText(int id) = 0;
+    virtual void SetText(int id, const std::u16string& text) = 0;
+    virtual void SetTextColor(int id, Rgb color) = 0;
+    // The background and text colours of a colour button, in all its states.
+    virtual void SetButtonColors(int id, Rgb background, Rgb text) = 0;
+    virtual bool IsChecked(int id) = 0;
+    virtual void SetChecked(int id, bool checked) = 0;
+    virtual void Enable(int id, bool enabled) = 0;
+    virtual void Show(int id, bool shown) = 0;
+
+    // List boxes: appending selects the new last line.
+    virtual void ListClear(int id) = 0;
+    virtual void ListAppend(int id, const std::u16string& line) = 0;
+
+    // Drop-down lists whose items carry a pointer.
+    virtual void ComboClear(int id) = 0;
+    virtual int ComboAdd(int id, const std::u16string& text, void* data) = 0;
+    virtual int ComboCount(int id) = 0;
+    virtual int ComboGetSel(int id) = 0;  // -1: nothing selected
+    virtual void ComboSetSel(int id, int index) = 0;
+    virtual void* ComboGetData(int id, int index) = 0;
+
+    // Progress bars.
+    virtual void ProgressSetRange(int id, int low, int high) = 0;
+    virtual void ProgressSetPos(int id, int position) = 0;
+
+    // Timers deliver WM_TIMER (wParam: the timer id) to the dialog's window.
+    virtual void SetTimer(int timerId, unsigned milliseconds) = 0;
+    virtual void KillTimer(int timerId) = 0;
+
+    virtual int MessageBox(const std::u16string& text, MbButtons buttons = MbButtons::Ok,
+                           MbIcon icon = MbIcon::Warning) = 0;
+    // The save-file dialog; nullopt when the user cancels.
+    virtual std::optional<std::u16string> SaveFileDialog(const std::u16string& title,
+                                                         const std::u16string& filter,
+                                                         const std::u16string& defaultExtension) = 0;
+    // The dialog's window: Send runs the dialog's WindowProc on its thread and
+    // waits; Post queues it there.
+    virtual IWindow* Window() = 0;
+    // Ends the dialog's modal run.
+    virtual void EndDialog(int result) = 0;
+};
+
+// A message box that shows through a dialog's view (for objects that are given
+// an IMessageBox, such as the configuration's download).
+class ViewMessageBox : public IMessageBox {
+public:
+    explicit ViewMessageBox(IDialogView* view) : m_view(view) {}
+    int Show(const std::u16string& text, MbButtons buttons, MbIcon icon) override {
+        return m_view->MessageBox(text, buttons, icon);
+    }
+
+private:
+    IDialogView* m_view;
+};
+
+class CDlgToolkitUpload;
+
+// Modal dialogs that the main dialog opens.
+class IDialogHost {
+public:
+    virtual ~IDialogHost() = default;
+    // "Please confirm": IDOK or IDCANCEL.
+    virtual int RunConfirmDialog() = 0;
+    // Gives the upload dialog a view (Attach), runs its OnInitDialog and its
+    // modal run; returns when the dialog has ended.
+    virtual void RunUploadDialog(CDlgToolkitUpload& dialog) = 0;
+};
+
+}  // namespace tarn
