@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/ui.h"
+#include "app/window_message_box.h"
 #include "image/cfg_exchange.h"
 #include "image/dev_info.h"
 
