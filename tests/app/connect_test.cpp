@@ -1,0 +1,91 @@
+// Connecting and disconnecting: the automatic connect, station parsing, the
+// drive answering at another station, and the paths that stay offline.
+#include "dialog_fixture.h"
+#include "platform/wide_string.h"
+
+namespace tarn::test {
+
+TEST_F(DialogTest, StartsOfflineAndConnectsOnTheFirstTimerTick) {
+    StartDialog();
+    EXPECT_EQ(view->texts[IDC_ONLINE], u"Offline");
+    EXPECT_EQ(view->texts[IDC_STATION], u"1") << "a fresh process starts at station 1";
+    EXPECT_EQ(view->texts[IDC_PART_NUMBER], u"");
+    EXPECT_FALSE(view->shown[IDC_PROGRESS]);
+    EXPECT_FALSE(view->enabled[IDC_CHK_DH]);
+    EXPECT_EQ(view->timers, std::vector<int>{1});
+
+    view->Window()->Post(WM_TIMER, 1, 0);
+    ASSERT_TRUE(view->PumpUntil([&] { return dlg->m_bOnline; }, 5000));
+    EXPECT_EQ(view->killed, std::vector<int>{1});
+    EXPECT_EQ(view->texts[IDC_ONLINE], u"Online");
+    EXPECT_EQ(view->buttonColors[IDC_ONLINE].first, (Rgb{255, 255, 0}));
+    EXPECT_EQ(profile.GetProfileString(kSectionComm, kKeyStation, u""), u"1");
+    EXPECT_EQ(dlg->m_DriveInfo.m_wIdent2, 6);
+    EXPECT_EQ(dlg->m_DriveInfo.m_nMainVersion, 3005);
+
+    // Pressed again: offline, without a word to the drive.
+    drive->ClearRequests();
+    PressOnline();
+    EXPECT_FALSE(dlg->m_bOnline);
+    EXPECT_EQ(view->texts[IDC_ONLINE], u"Offline");
+    EXPECT_EQ(view->buttonColors[IDC_ONLINE].second, (Rgb{20, 255, 197}));
+    EXPECT_TRUE(drive->Requests().empty());
+}
+
+TEST_F(DialogTest, StationTextIsParsedAsADecimalNumber) {
+    sim::DriveDescription d = StandardDrive();
+    d.station = 44;
+    StartDrive(d);
+    StartDialog();
+    view->texts[IDC_STATION] = u"300";  // reaches the device instance as 44
+    PressOnline();
+    EXPECT_TRUE(dlg->m_bOnline);
+    EXPECT_EQ(dlg->m_nStation, 300);
+    EXPECT_EQ(dlg->m_DevInst.GetStation(), 44);
+    EXPECT_EQ(view->texts[IDC_STATION], u"300") << "answered at the typed station: the field stays";
+}
+
+TEST_F(DialogTest, SilentStationFallsBackToAutoDetection) {
+    sim::DriveDescription d = StandardDrive();
+    d.station = 5;
+    StartDrive(d);
+    StartDialog();
+    view->texts[IDC_STATION] = u"0x7F";  // parses to 0: the drive does not answer station 0
+    PressOnline();
+    EXPECT_EQ(dlg->m_nStation, 0);
+    EXPECT_EQ(LastStation(), 0);
+    EXPECT_TRUE(dlg->m_bOnline);
+    EXPECT_EQ(dlg->m_DevInst.GetStation(), 5);
+    EXPECT_EQ(view->texts[IDC_STATION], u"5");
+    EXPECT_EQ(profile.GetProfileString(kSectionComm, kKeyStation, u""), u"0x7F");
+    bool broadcast = false;
+    for (const auto& r : drive->Requests()) broadcast = broadcast || r.Station() == 255;
+    EXPECT_TRUE(broadcast);
+}
+
+TEST_F(DialogTest, NoPortOrNoDriveStaysOfflineWithoutAMessage) {
+    StartDialog(false);
+    EXPECT_EQ(view->ComboCount(IDC_COM_PORT), 0);
+    view->texts[IDC_STATION] = u"7";
+    PressOnline();
+    EXPECT_FALSE(dlg->m_bOnline);
+    EXPECT_EQ(profile.GetProfileString(kSectionComm, kKeyStation, u""), u"7") << "steps 1 and 2 still run";
+    EXPECT_EQ(dlg->m_DevInst.GetStation(), 7);
+
+    // A listed port whose device has gone.
+    ASSERT_GT(dlg->UsePort(FromUtf8(drive->Path())), 0);
+    drive.reset();
+    PressOnline();
+    EXPECT_FALSE(dlg->m_bOnline);
+    EXPECT_TRUE(view->boxes.empty());
+    EXPECT_EQ(view->texts[IDC_ONLINE], u"Offline");
+}
+
+TEST_F(DialogTest, ChosenPortIsRemembered) {
+    StartDialog();
+    dlg->OnCbnSelchangeComPort();
+    const auto* record = static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 0));
+    EXPECT_EQ(profile.GetProfileInt(kSectionComm, kKeyComPortSel, 0), record->nComPort);
+}
+
+}  // namespace tarn::test

@@ -1,0 +1,91 @@
+#include "dialog_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/wide_string.h"
+
+namespace tarn::test {
+
+void ScriptedHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
+    RecordingView upload([&dialog](uint32_t m, WPARAM w, LPARAM l) { return dialog.WindowProc(m, w, l); });
+    dialog.Attach(&upload);
+    dialog.OnInitDialog();
+    if (uploadScript) uploadScript(upload, dialog);
+    upload.PumpUntil([&] { return !dialog.IsBusy(); });
+    uploadLog = upload.Log(IDC_UP_LOG);
+    uploadBoxes = upload.boxes;
+}
+
+sim::DriveDescription StandardDrive() {
+    sim::DriveDescription d;
+    d.identity = {3, 6, 5};
+    d.readyDelayMs = 0;
+    d.sections = {{"DV", 40}, {"Program", 12}, {"DH", 20}, {"MV", 4}, {"X", 5}, {"Y", 6},
+                  {"TC", 301}, {"ActualDV", 3}, {"T", 100}, {"TU", 120},
+                  {"AutoDVStart", 30}, {"ActualAutoDV", 2}, {"FATVersion", 2}};
+    d.contents = {{"DH", std::vector<uint16_t>(20, 0xD1)}, {"MH", std::vector<uint16_t>(128, 0x3E)}};
+    sim::ParameterItem item;
+    item.record = {0x7FFF, 0xFFFF, 0x8000, 0, 0, 0, 0};
+    item.values = {1, 2, 3};
+    d.groups.push_back({0, std::vector<sim::ParameterItem>(3, item)});
+    d.groups.push_back({1, std::vector<sim::ParameterItem>(20, item)});
+    return d;
+}
+
+void DialogTest::SetUp() {
+    dir = std::filesystem::path(::testing::TempDir()) / ("tarn-app-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "sys");
+    LastStation() = 1;
+    CCfgExchange& cfg = GetCfgExchange();
+    cfg.DataValid = false;
+    cfg.IncludeProgramDV = cfg.IncludeDH = cfg.IncludeMH = cfg.IncludePara = 0;
+    StartDrive(StandardDrive());
+}
+
+void DialogTest::TearDown() {
+    dlg.reset();
+    std::filesystem::remove_all(dir);
+}
+
+void DialogTest::StartDrive(const sim::DriveDescription& description) {
+    drive.reset();
+    model = std::make_shared<sim::ServoDrive>(description);
+    drive = std::make_unique<sim::VirtualDrive>(description.station, model);
+}
+
+void DialogTest::StartDialog(bool listDrive) {
+    CTarnToolkitDlg::Options options;
+    options.ports.sysRoot = dir / "sys";
+    options.ports.devRoot = dir / "dev";
+    options.portTrace = nullptr;
+    dlg = std::make_unique<CTarnToolkitDlg>(profile, host, options);
+    view = std::make_unique<RecordingView>(
+        [this](uint32_t m, WPARAM w, LPARAM l) { return dlg->WindowProc(m, w, l); });
+    dlg->Attach(view.get());
+    dlg->OnInitDialog();
+    dlg->m_CmdImpl.GetCmd()->SetClock(&clock);
+    dlg->m_ParaMgr.SetPcfRoot(FromUtf8((dir / "pcf").string()));
+    if (listDrive) {
+        ASSERT_GT(dlg->UsePort(FromUtf8(drive->Path())), 0);
+    }
+}
+
+std::vector<std::string> DialogTest::Traffic() {
+    std::vector<std::string> lines;
+    char line[32];
+    for (const auto& r : drive->Requests()) {
+        const unsigned a = r.frame[2] << 8 | r.frame[3], v = r.frame[4] << 8 | r.frame[5];
+        if (r.Function() == 0x06)
+            std::snprintf(line, sizeof line, "W %04X %u", a, v);
+        else
+            std::snprintf(line, sizeof line, "F%02X %04X", r.Function(), a);
+        lines.push_back(line);
+    }
+    drive->ClearRequests();
+    return lines;
+}
+
+}  // namespace tarn::test

@@ -1,0 +1,70 @@
+#pragma once
+// The main dialog on a recording front end, with a virtual servo drive.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/dlg_toolkit_upload.h"
+#include "app/tarn_toolkit_dlg.h"
+#include "platform/profile/memory_profile.h"
+#include "recording_view.h"
+#include "sim/servo_drive.h"
+#include "sim/virtual_drive.h"
+
+namespace tarn::test {
+
+// Each Sleep moves the time on at once.
+class FastClock : public ITickClock {
+public:
+    uint32_t TickCount() override { return m_now; }
+    void Sleep(uint32_t ms) override { m_now += ms; }
+
+private:
+    uint32_t m_now = 5000;
+};
+
+// Answers the confirmation from a script and runs the upload dialog on a
+// recording view: `uploadScript` sets its boxes and presses Upload.
+class ScriptedHost : public IDialogHost {
+public:
+    int RunConfirmDialog() override {
+        ++confirms;
+        return confirmAnswer;
+    }
+    void RunUploadDialog(CDlgToolkitUpload& dialog) override;
+
+    int confirmAnswer = IDOK;
+    int confirms = 0;
+    std::function<void(RecordingView&, CDlgToolkitUpload&)> uploadScript;
+    std::vector<std::string> uploadLog;
+    std::vector<std::string> uploadBoxes;
+};
+
+sim::DriveDescription StandardDrive();
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void StartDrive(const sim::DriveDescription& description);
+    // Builds the dialog (no ports found on this machine's view of sysfs) and
+    // lists the virtual drive's port when there is one.
+    void StartDialog(bool listDrive = true);
+    // Presses Online and waits for the result.
+    void PressOnline() { dlg->OnBnClickedOnline(); }
+    std::vector<std::string> Log() const { return view->Log(IDC_LOG); }
+    // Requests the drive received, as "W addr value" / "R addr" lines.
+    std::vector<std::string> Traffic();
+
+    std::filesystem::path dir;
+    MemoryProfile profile;
+    ScriptedHost host;
+    std::shared_ptr<sim::ServoDrive> model;
+    std::unique_ptr<sim::VirtualDrive> drive;
+    std::unique_ptr<CTarnToolkitDlg> dlg;
+    std::unique_ptr<RecordingView> view;
+    FastClock clock;
+};
+
+}  // namespace tarn::test

@@ -1,0 +1,139 @@
+// The download from the main dialog: loading the image, the checks before the
+// write, the write's log, and every way it stops.
+#include "dialog_fixture.h"
+#include "image/image_file.h"
+#include "platform/wide_string.h"
+
+namespace tarn::test {
+
+namespace {
+
+// An image of the standard drive with the Program part, DH and MH.
+class DownloadTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        CCfgExchange image;
+        CParaMgr noParams;
+        image.ParaMgr = &noParams;
+        image.IncludeProgramDV = image.IncludeDH = image.IncludeMH = 1;
+        image.SectionDH_Size.image = 30;  // larger than the drive's 20
+        image.DHData = std::vector<uint16_t>(30, 7);
+        image.SectionP_Size.image = 6;
+        image.ProgramData = std::vector<uint16_t>(6, 9);
+        image.ActualDV_Size.image = 2;
+        image.DVData = std::vector<uint16_t>{1, 2};
+        image.MHData.emplace();
+        image.MHData->fill(5);
+        image.PartNumber = u"PN-7";
+        image.MachineKey = u"4711";
+        CDevInfo identity;
+        identity.SetDefaults();
+        path = FromUtf8((dir / "drive.tkw").string());
+        ASSERT_TRUE(WriteImageFile(path, identity, image));
+        StartDialog();
+        PressOnline();
+        ASSERT_TRUE(dlg->m_bOnline);
+        drive->ClearRequests();
+    }
+    void ChooseImage() {
+        view->texts[IDC_FILE] = path;
+        dlg->OnEnChangeFile();
+    }
+    void Download() {
+        dlg->OnBnClickedDownload();
+        ASSERT_TRUE(view->PumpUntil([&] { return !dlg->IsBusy(); }));
+    }
+    std::u16string path;
+};
+
+int P5Writes(const std::vector<std::string>& traffic) {
+    int n = 0;
+    for (const auto& line : traffic)
+        for (const char* a : {"054E", "0576", "05B0", "254E", "2576", "25B0", "454E", "4576", "45B0"})
+            n += line == std::string("W ") + a + " 0";
+    return n;
+}
+
+}  // namespace
+
+TEST_F(DownloadTest, LoadTicksTheContentsAndTheWriteLogsEveryStage) {
+    ChooseImage();
+    EXPECT_TRUE(view->checked[IDC_CHK_PROGRAM] && view->enabled[IDC_CHK_PROGRAM]);
+    EXPECT_TRUE(view->checked[IDC_CHK_MH]);
+    EXPECT_FALSE(view->enabled[IDC_CHK_PARA]) << "the image holds no parameters";
+    EXPECT_EQ(view->texts[IDC_PART_NUMBER], u"PN-7 (Machine key=xxxx)");
+    const std::string shown = ToUtf8(path);
+    EXPECT_EQ(Log(), (std::vector<std::string>{"Read data from \"" + shown + "\"...",
+                                               "Load " + shown + " ...finished!"}));
+    Download();
+    EXPECT_EQ(host.confirms, 1);
+    EXPECT_TRUE(view->boxes.empty()) << "no DH question with the sections ticked";
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "Read data from \"" + shown + "\"...", "Load " + shown + " ...finished!",
+                         "Write data to DUT...", "Writing \"Section size configuration\"...",
+                         "Writing \"DV\"...", "Writing \"Program\"...", "Writing \"DH\"...",
+                         "Writing \"MH\"...", "Burning and verifying...", "Finished.",
+                         "=================", "Finished!"}));
+    EXPECT_EQ(P5Writes(Traffic()), 9);
+    EXPECT_EQ(model->Area(0), std::vector<uint16_t>(30, 7));
+    EXPECT_TRUE(view->enabled[IDC_DOWNLOAD]) << "the buttons come back after the write";
+    EXPECT_FALSE(view->shown[IDC_PROGRESS]);
+}
+
+TEST_F(DownloadTest, RefusalsBeforeTheWrite) {
+    ChooseImage();
+    host.confirmAnswer = IDCANCEL;
+    dlg->OnBnClickedDownload();
+    EXPECT_EQ(P5Writes(Traffic()), 0) << "cancelled: nothing written";
+
+    // Only DH ticked and the image's DH larger than the drive's: the question.
+    view->checked[IDC_CHK_PROGRAM] = false;
+    view->answers = {IDNO};
+    dlg->OnBnClickedDownload();
+    ASSERT_EQ(view->boxes.size(), 1u);
+    EXPECT_EQ(view->boxes[0].substr(0, 2), "DH");
+    EXPECT_FALSE(dlg->IsBusy());
+    EXPECT_EQ(Log().back(), "Load " + ToUtf8(path) + " ...finished!") << "no write started";
+
+    GetCfgExchange().DataValid = false;
+    view->answers = {IDYES};
+    view->boxes.clear();
+    dlg->OnBnClickedDownload();
+    ASSERT_EQ(view->boxes.size(), 2u) << "the DH question, answered Yes, then the refusal";
+    EXPECT_EQ(view->boxes[0].substr(0, 2), "DH");
+    EXPECT_EQ(view->boxes[1], "No valid data to write!");
+}
+
+TEST_F(DownloadTest, AnotherMachineIsRefusedAfterTheP5Writes) {
+    dlg->m_DriveInfo.m_wIdent3 = 6;  // the drive read as 3, 6, 6
+    ChooseImage();
+    dlg->OnBnClickedDownload();
+    EXPECT_EQ(view->boxes, std::vector<std::string>{"Machine is not match!"});
+    EXPECT_EQ(P5Writes(Traffic()), 9);
+    EXPECT_FALSE(dlg->IsBusy());
+}
+
+TEST_F(DownloadTest, AFailedStepShowsItsMessageThenFail) {
+    model->ProtectRegister(0xFE0C);
+    ChooseImage();
+    Download();
+    EXPECT_EQ(view->boxes, std::vector<std::string>{"Write Sessoin_DH size error!"});
+    const auto log = Log();
+    EXPECT_EQ(log.back(), "Fail!");
+    EXPECT_EQ(log[log.size() - 2], "Writing \"Section size configuration\"...");
+    EXPECT_TRUE(view->shown[IDC_PROGRESS]) << "left at its last position";
+}
+
+TEST_F(DownloadTest, RefusedImagesShowTheContainerMessage) {
+    std::FILE* f = std::fopen((dir / "short.tkw").c_str(), "wb");
+    std::fputs("IASH0123456", f);
+    std::fclose(f);
+    view->texts[IDC_FILE] = FromUtf8((dir / "short.tkw").string());
+    dlg->OnEnChangeFile();
+    EXPECT_EQ(view->boxes, std::vector<std::string>{"The Content is error"});
+    EXPECT_FALSE(dlg->m_bImageLoaded);
+    EXPECT_FALSE(view->enabled[IDC_CHK_DH]);
+}
+
+}  // namespace tarn::test
