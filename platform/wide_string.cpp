@@ -90,6 +90,10 @@ std::u16string FromUtf8(std::string_view text) {
                 }
             }
         }
+        // Overlong forms ("\xC0\xAF" for '/') and encoded surrogates are not
+        // characters: they read as the replacement character.
+        static constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (len > 1 && cp != 0xFFFD && (cp < kLeast[len] || (cp >= 0xD800 && cp <= 0xDFFF))) cp = 0xFFFD;
         if (cp >= 0x10000 && cp <= 0x10FFFF) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
