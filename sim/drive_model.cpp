@@ -58,6 +58,11 @@ void DriveModel::SetRegister(uint16_t address, uint16_t value) {
     m_registers[address] = value;
 }
 
+std::map<uint16_t, uint16_t> DriveModel::Registers() const {
+    std::lock_guard lock(m_mutex);
+    return m_registers;
+}
+
 uint16_t DriveModel::Register(uint16_t address) const {
     std::lock_guard lock(m_mutex);
     auto it = m_registers.find(address);

@@ -44,6 +44,8 @@ public:
     void SetConfig(uint16_t address, const ConfigRecord& record);
     void SetArea(uint8_t area, std::vector<uint16_t> words);
     std::vector<uint16_t> Area(uint8_t area) const;
+    // Every register that holds a value.
+    std::map<uint16_t, uint16_t> Registers() const;
 
 protected:
     mutable std::recursive_mutex m_mutex;

@@ -1,0 +1,31 @@
+#include "app/console/console_host.h"
+
+#include "app/console/dialog_loop.h"
+#include "app/dlg_toolkit_upload.h"
+
+namespace tarn::console {
+
+const char16_t* const kConfirmText =
+    u"It will \n\n1.Servo off\n\n2.P5-39 set to 0\n\n3.P5-59 set to 0\n\n4.P5-88 set to 0";
+
+int ConsoleHost::RunConfirmDialog() { return m_io.Ask(kConfirmText) ? IDOK : IDCANCEL; }
+
+void ConsoleHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
+    auto& view = *m_views.emplace_back(
+        std::make_unique<ConsoleView>(m_io, IDC_UP_LOG, IDC_UP_PROGRESS, m_upload.target));
+    view.SetWindowProc([&dialog](uint32_t message, WPARAM wParam, LPARAM lParam) {
+        return dialog.WindowProc(message, wParam, lParam);
+    });
+    dialog.Attach(&view);
+    dialog.OnInitDialog();
+    if (m_upload.noDH) view.SetChecked(IDC_CHK_DH, false);
+    if (m_upload.noMH) view.SetChecked(IDC_CHK_MH, false);
+    if (m_upload.noPara) view.SetChecked(IDC_CHK_PARA, false);
+    dialog.OnBnClickedUpload();
+    RunUntil(view, [&dialog] { return !dialog.IsBusy(); }, m_owner);
+    m_uploadFinished = view.EndsWith(u"Finished!");
+    view.EndDialog(m_uploadFinished ? IDOK : IDCANCEL);
+    view.SetWindowProc(nullptr);  // the dialog object ends with this run
+}
+
+}  // namespace tarn::console

@@ -1,0 +1,71 @@
+// tarn: the service tool on the command line. It runs the same dialog logic as
+// the desktop tool, with the dialogs' log on stdout and their messages on stderr.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/console/command_line.h"
+#include "app/console/console_io.h"
+#include "app/console/inspect.h"
+#include "app/console/ports_command.h"
+#include "app/console/session.h"
+#include "app/console/sim_command.h"
+#include "platform/profile/ini_profile.h"
+#include "platform/profile/memory_profile.h"
+#include "platform/wide_string.h"
+
+namespace {
+
+using namespace tarn;
+using namespace tarn::console;
+
+// The user's profile, shared with the desktop tool; TARN_PROFILE names another file.
+std::unique_ptr<IProfile> OpenProfile() {
+    if (const char* file = std::getenv("TARN_PROFILE"); file && *file) return std::make_unique<IniProfile>(file);
+    const std::filesystem::path path = DefaultProfilePath();
+    if (path.empty()) return std::make_unique<MemoryProfile>();
+    return std::make_unique<IniProfile>(path);
+}
+
+int RunDriveCommand(const CommandLine& line, IProfile& profile) {
+    ConsoleIo io(stdout, stderr, STDIN_FILENO, line.Has("--yes"));
+    UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"), std::nullopt};
+    if (line.command == "upload") upload.target = FromUtf8(line.arguments[0]);
+    Session session(profile, io, upload);
+    if (!session.Connect({*line.Value("--port"), line.Value("--station")})) return 1;
+    if (line.command == "info") return session.Info(line.Has("--json"));
+    if (line.command == "upload") return session.Upload();
+    DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para")};
+    return session.Download(line.arguments[0], choice);
+}
+
+int Run(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    CommandLine line;
+    try {
+        line = ParseCommandLine(argc, argv);
+        if (line.command == "sim") {
+            BlockStopSignals();
+            return RunSimulator(line);
+        }
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "tarn: %s\n%s", e.reason.c_str(), Usage(line.command).c_str());
+        return 2;
+    }
+    if (line.command == "inspect") {
+        ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
+        return Inspect(line.arguments[0], line.Has("--json"), io);
+    }
+    std::unique_ptr<IProfile> profile = OpenProfile();
+    if (line.command == "ports") return ListPorts(*profile, line.Has("--all"), line.Has("--json"));
+    return RunDriveCommand(line, *profile);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return Run(argc, argv); }

@@ -1,0 +1,37 @@
+#include "app/console/ports_command.h"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "platform/ports/drive_port.h"
+#include "platform/ports/port_enum.h"
+#include "platform/wide_string.h"
+
+namespace tarn::console {
+
+namespace {
+
+// The identity the port list is built for.
+constexpr int16_t kIdentity[3] = {3, 6, 5};
+
+}  // namespace
+
+int ListPorts(IProfile& profile, bool all, bool json, const PortRoots& roots) {
+    std::unique_ptr<PortNode> nodes = EnumComPorts(profile, roots);
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const PortNode* node = nodes.get(); node; node = node->pNext.get()) {
+        const bool drive = IsDrivePort(kIdentity[0], kIdentity[1], kIdentity[2], node->strFriendlyName);
+        if (!drive && !all) continue;
+        const std::string path = ToUtf8(node->strPortName), name = ToUtf8(node->strFriendlyName);
+        if (json)
+            list.push_back({{"port", node->nPort}, {"device", path}, {"name", name}, {"drivePort", drive}});
+        else
+            std::printf("%4d  %-16s %s%s\n", node->nPort, path.c_str(), name.c_str(),
+                        drive || !all ? "" : "  (not a drive port)");
+    }
+    if (json) std::printf("%s\n", list.dump(2).c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace tarn::console
