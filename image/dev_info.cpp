@@ -1,35 +1,8 @@
 #include "image/dev_info.h"
 
-#include <type_traits>
+#include "image/stream_fields.h"
 
 namespace tarn {
-namespace {
-
-// Reads one little-endian field; a negative result ends the load.
-template <class T>
-HRESULT ReadField(IStream* stream, T* field) {
-    uint8_t bytes[sizeof(T)] = {};
-    ULONG got = 0;
-    HRESULT hr = stream->Read(bytes, sizeof bytes, &got);
-    if (FAILED(hr)) return hr;
-    using U = std::make_unsigned_t<T>;
-    U value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-        value = static_cast<U>(value | (static_cast<U>(bytes[i]) << (8 * i)));
-    *field = static_cast<T>(value);
-    return hr;
-}
-
-template <class T>
-HRESULT WriteField(IStream* stream, T field) {
-    using U = std::make_unsigned_t<T>;
-    U value = static_cast<U>(field);
-    uint8_t bytes[sizeof(T)];
-    for (size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-    return stream->Write(bytes, sizeof bytes, nullptr);
-}
-
-}  // namespace
 
 void CDevInfo::SetDefaults() {
     m_wIdent1 = 3;
