@@ -2,9 +2,7 @@
 // reports the sizes read and saves them as an image.
 #include "app/dlg_toolkit_upload.h"
 
-#include <algorithm>
-#include <chrono>
-
+#include "app/progress_display.h"
 #include "image/image_file.h"
 #include "params/para_mgr.h"
 #include "platform/wide_string.h"
@@ -79,16 +77,7 @@ void CDlgToolkitUpload::Progress(void* context, int code) {
 LRESULT CDlgToolkitUpload::WindowProc(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_UPLOAD_PROGRESS) {
         const int code = static_cast<int>(static_cast<intptr_t>(wParam));
-        m_view->Show(IDC_UP_PROGRESS, true);
-        m_view->ProgressSetPos(IDC_UP_PROGRESS, std::clamp(code, 0, 100));
-        if (m_nOperation == 2) {
-            if (const char16_t* line = ProgressLine(code)) AddLog(line);
-        }
-        if (code == 100) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            m_view->Show(IDC_UP_PROGRESS, false);
-            AddLog(u"=================");
-        }
+        ShowProgress(*m_view, IDC_UP_PROGRESS, IDC_UP_LOG, code, m_nOperation == 2 ? ProgressLine(code) : nullptr);
     } else if (message == WM_UPLOAD_DONE) {
         OnReadDone(wParam == 1);
         m_busy = false;

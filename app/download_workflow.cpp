@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/progress_display.h"
 #include "app/tarn_toolkit_dlg.h"
 #include "image/image_file.h"
 #include "image/stored_file.h"
@@ -142,16 +143,7 @@ void CTarnToolkitDlg::ReportResult(bool ok) {
 }
 
 void CTarnToolkitDlg::OnProgress(int code) {
-    m_view->Show(IDC_PROGRESS, true);
-    m_view->ProgressSetPos(IDC_PROGRESS, std::clamp(code, 0, 100));
-    if (m_nOperation == 3) {
-        if (const char16_t* line = ProgressLine(code)) AddLog(line);
-    }
-    if (code == 100) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        m_view->Show(IDC_PROGRESS, false);
-        AddLog(u"=================");
-    }
+    ShowProgress(*m_view, IDC_PROGRESS, IDC_LOG, code, m_nOperation == 3 ? ProgressLine(code) : nullptr);
 }
 
 }  // namespace tarn

@@ -92,7 +92,7 @@ bool CHCT_COMM_BASE::AsciiLrcMatches() const {
 
 bool CHCT_COMM_BASE::Read_Reg_ASCII(uint8_t station, uint16_t address, uint16_t count,
                                     uint16_t* out) {
-    try {
+    return Attempt(OnFailure::StoreAndPurge, [&] {
         if (count > 10) Raise(msg::kReadExceedsMax);
         std::snprintf(reinterpret_cast<char*>(m_ReqBuf), sizeof m_ReqBuf, ":%02X03%04X%04X",
                       station, address, count);
@@ -103,16 +103,12 @@ bool CHCT_COMM_BASE::Read_Reg_ASCII(uint8_t station, uint16_t address, uint16_t 
         for (uint16_t i = 0; i < count; ++i)
             out[i] = static_cast<uint16_t>(ParseHex(m_RespBuf + 7 + 4 * i, 4));
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        PurgePort();
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Write_Reg_ASCII(uint8_t station, uint16_t address, uint16_t value) {
     m_nExcCode = 0;
-    try {
+    return Attempt(OnFailure::StoreAndPurge, [&] {
         std::snprintf(reinterpret_cast<char*>(m_ReqBuf), sizeof m_ReqBuf, ":%02X06%04X%04X",
                       station, address, value);
         AsciiExchange(kEchoChars);
@@ -123,16 +119,12 @@ bool CHCT_COMM_BASE::Write_Reg_ASCII(uint8_t station, uint16_t address, uint16_t
         // The echoed address and value are not compared with the request.
         if (!AsciiLrcMatches()) Raise(msg::kLrcError);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        PurgePort();
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Write_MultiReg_ASCII(uint8_t station, uint16_t address, uint16_t count,
                                          const uint16_t* values) {
-    try {
+    return Attempt(OnFailure::StoreAndPurge, [&] {
         // More registers than the request buffer holds cannot be framed at all.
         if (count > kMaxAsciiWriteRegisters) Raise(msg::kWriteExceedsMax);
         char* text = reinterpret_cast<char*>(m_ReqBuf);
@@ -144,16 +136,12 @@ bool CHCT_COMM_BASE::Write_MultiReg_ASCII(uint8_t station, uint16_t address, uin
         if (IsException(m_RespBuf)) Raise(msg::kNotSupported);
         if (!AsciiLrcMatches()) Raise(msg::kLrcError);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        PurgePort();
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Read_CFG_ASCII(uint8_t station, uint16_t address, uint16_t count,
                                     uint16_t* out) {
-    try {
+    return Attempt(OnFailure::StoreAndPurge, [&] {
         if (count > 16) Raise(msg::kReadCfgExceedsMax);
         // The drive always returns the whole 16-word record.
         std::snprintf(reinterpret_cast<char*>(m_ReqBuf), sizeof m_ReqBuf, ":%02XF0%04X0010",
@@ -164,11 +152,7 @@ bool CHCT_COMM_BASE::Read_CFG_ASCII(uint8_t station, uint16_t address, uint16_t 
         for (uint16_t i = 0; i < count; ++i)
             out[i] = static_cast<uint16_t>(ParseHex(m_RespBuf + 7 + 4 * i, 4));
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        PurgePort();
-        return false;
-    }
+    });
 }
 
 }  // namespace tarn

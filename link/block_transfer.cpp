@@ -66,7 +66,7 @@ bool CHCT_COMM_BASE::Upload_Block(uint8_t station, uint8_t area, uint16_t addres
 bool CHCT_COMM_BASE::Download_Block_RTU(uint8_t station, uint8_t area, uint16_t address,
                                         uint16_t count, const uint16_t* words) {
     std::lock_guard lock(m_csLink);
-    try {
+    return Attempt(OnFailure::StoreWithTraces, [&] {
         if (count > kMaxBlockWords) Raise(msg::kDownloadExceedsMax);
         m_ReqBuf[0] = station;
         m_ReqBuf[1] = kFnDownloadBlock;
@@ -85,16 +85,13 @@ bool CHCT_COMM_BASE::Download_Block_RTU(uint8_t station, uint8_t area, uint16_t 
         if (!CrcMatches(m_RespBuf, 6)) Raise(msg::kCrcError);
         m_strError = TraceLines();
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message + u"\n" + TraceLines();
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Upload_Block_RTU(uint8_t station, uint8_t area, uint16_t address,
                                       uint8_t count, uint16_t* out) {
     std::lock_guard lock(m_csLink);
-    try {
+    return Attempt(OnFailure::Store, [&] {
         m_ReqBuf[0] = station;
         m_ReqBuf[1] = kFnUploadBlock;
         m_ReqBuf[2] = 0x04;
@@ -116,10 +113,7 @@ bool CHCT_COMM_BASE::Upload_Block_RTU(uint8_t station, uint8_t area, uint16_t ad
         for (uint32_t i = 0; i < words; ++i)
             out[i] = static_cast<uint16_t>(m_RespBuf[6 + 2 * i] * 256u + m_RespBuf[7 + 2 * i]);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        return false;
-    }
+    });
 }
 
 }  // namespace tarn

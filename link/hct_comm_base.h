@@ -107,8 +107,16 @@ protected:
     bool DownloadInBlocks(uint8_t station, uint8_t area, uint16_t count, const uint16_t* words,
                           uint16_t start);
     void PurgePort();
-    template <class Attempt>
-    bool Retry(Attempt attempt);
+    template <class OneAttempt>
+    bool Retry(OneAttempt attempt);
+
+    // What a failed attempt leaves behind: its message, the message followed by
+    // the request and reply traces, or the message and a purged port.
+    enum class OnFailure { Store, StoreWithTraces, StoreAndPurge };
+    // Runs one attempt's exchange and checks; a message they raise ends the
+    // attempt, which then returns false.
+    template <class Body>
+    bool Attempt(OnFailure onFailure, Body body);
 
     SerialPort m_hCom;
     std::unique_ptr<std::thread> m_pRecvThread;
@@ -150,14 +158,25 @@ protected:
     bool m_bParked = true;
 };
 
-template <class Attempt>
-bool CHCT_COMM_BASE::Retry(Attempt attempt) {
+template <class OneAttempt>
+bool CHCT_COMM_BASE::Retry(OneAttempt attempt) {
     m_nTries = 0;
     do {
         m_bLastResult = attempt() ? 1 : 0;
         ++m_nTries;
     } while (!m_bLastResult && m_nTries < m_nRetryLimit);
     return m_bLastResult != 0;
+}
+
+template <class Body>
+bool CHCT_COMM_BASE::Attempt(OnFailure onFailure, Body body) {
+    try {
+        return body();
+    } catch (const std::u16string& message) {
+        m_strError = onFailure == OnFailure::StoreWithTraces ? message + u"\n" + TraceLines() : message;
+        if (onFailure == OnFailure::StoreAndPurge) PurgePort();
+        return false;
+    }
 }
 
 }  // namespace tarn

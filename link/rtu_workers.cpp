@@ -59,7 +59,7 @@ void CHCT_COMM_BASE::PurgePort() {
 
 bool CHCT_COMM_BASE::Read_Reg_RTU(uint8_t station, uint16_t address, uint16_t count,
                                   uint16_t* out) {
-    try {
+    return Attempt(OnFailure::Store, [&] {
         if (count > 10) Raise(msg::kReadExceedsMax);
         Exchange(BuildFixedRequest(m_ReqBuf, station, kFnReadHolding, address, count),
                  msg::kReadError);
@@ -69,16 +69,13 @@ bool CHCT_COMM_BASE::Read_Reg_RTU(uint8_t station, uint16_t address, uint16_t co
         if (!CrcMatches(m_RespBuf, static_cast<int8_t>(m_RespBuf[2]) + 3)) Raise(msg::kCrcError);
         for (uint16_t i = 0; i < count; ++i) out[i] = Word(m_RespBuf + 3 + 2 * i);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Write_Reg_RTU(uint8_t station, uint16_t address, uint16_t value,
                                    bool waitReply) {
     m_nExcCode = 0;
-    try {
+    return Attempt(OnFailure::Store, [&] {
         ClearResponse();
         uint32_t length = BuildFixedRequest(m_ReqBuf, station, kFnWriteSingle, address, value);
         if (!Send_Request(length)) Raise(msg::kSendingFailed);
@@ -92,15 +89,12 @@ bool CHCT_COMM_BASE::Write_Reg_RTU(uint8_t station, uint16_t address, uint16_t v
         // The echo itself is not compared with the request.
         if (!CrcMatches(m_RespBuf, 6)) Raise(msg::kCrcError);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Write_MultiReg_RTU(uint8_t station, uint16_t address, uint16_t count,
                                         const uint16_t* values) {
-    try {
+    return Attempt(OnFailure::StoreWithTraces, [&] {
         // More registers than the request buffer holds cannot be framed at all.
         if (count > kMaxWriteRegisters) Raise(msg::kWriteExceedsMax);
         m_ReqBuf[0] = station;
@@ -120,15 +114,12 @@ bool CHCT_COMM_BASE::Write_MultiReg_RTU(uint8_t station, uint16_t address, uint1
         if (m_RespBuf[1] & kExceptionBit) Raise(msg::kNotSupported);
         if (!CrcMatches(m_RespBuf, 6)) Raise(msg::kCrcError);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message + u"\n" + TraceLines();
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::ReadTripleAttempt(uint8_t station, uint16_t words[3]) {
     std::lock_guard lock(m_csLink);
-    try {
+    return Attempt(OnFailure::StoreAndPurge, [&] {
         Exchange(BuildFixedRequest(m_ReqBuf, station, kFnReadTriple, kTripleAddress, 3),
                  msg::kTripleTimeout);
         if (m_nRespLen != 11)
@@ -137,11 +128,7 @@ bool CHCT_COMM_BASE::ReadTripleAttempt(uint8_t station, uint16_t words[3]) {
         if (!CrcMatches(m_RespBuf, 9)) Raise(msg::kCrcError);
         for (int i = 0; i < 3; ++i) words[i] = Word(m_RespBuf + 3 + 2 * i);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        PurgePort();
-        return false;
-    }
+    });
 }
 
 bool CHCT_COMM_BASE::Read_Triple_RTU(uint8_t station, TripleRecord* record) {
@@ -166,7 +153,7 @@ bool CHCT_COMM_BASE::Read_Triple3_RTU(uint8_t station, uint16_t* first, uint16_t
 bool CHCT_COMM_BASE::Read_CFG_RTU(uint8_t station, uint16_t address, uint16_t count,
                                   uint16_t* out) {
     std::lock_guard lock(m_csLink);
-    try {
+    return Attempt(OnFailure::StoreAndPurge, [&] {
         if (count > 16) Raise(msg::kReadCfgExceedsMax);
         // The drive always returns the whole 16-word record.
         Exchange(BuildFixedRequest(m_ReqBuf, station, kFnReadConfig, address, 16),
@@ -178,11 +165,7 @@ bool CHCT_COMM_BASE::Read_CFG_RTU(uint8_t station, uint16_t address, uint16_t co
             Raise(msg::kCfgCrcError);
         for (uint16_t i = 0; i < count; ++i) out[i] = Word(m_RespBuf + 3 + 2 * i);
         return true;
-    } catch (const std::u16string& message) {
-        m_strError = message;
-        PurgePort();
-        return false;
-    }
+    });
 }
 
 }  // namespace tarn
