@@ -1,0 +1,147 @@
+#include "tests/tarn/tarn_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace tarn::test {
+
+namespace {
+
+int Status(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
+
+// Starts tarn with stdin from /dev/null and stdout/stderr into new pipes
+// (errPipe < 0: stderr stays the test's).
+pid_t Spawn(const std::vector<std::string>& args, const std::string& profile, int& outRead, int* errRead) {
+    int out[2], err[2] = {-1, -1};
+    if (::pipe2(out, O_CLOEXEC) != 0 || (errRead && ::pipe2(err, O_CLOEXEC) != 0))
+        throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (errRead) posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("TARN_PROFILE=", 0) != 0) env.emplace_back(*e);
+    env.push_back("TARN_PROFILE=" + profile);
+    std::vector<char*> argv{const_cast<char*>(TARN_EXECUTABLE)}, envp;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, TARN_EXECUTABLE, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (errRead) ::close(err[1]);
+    if (rc != 0) throw std::runtime_error("cannot start " TARN_EXECUTABLE);
+    outRead = out[0];
+    if (errRead) *errRead = err[0];
+    return pid;
+}
+
+}  // namespace
+
+std::vector<std::string> TarnResult::OutLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tarn-test-XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+TarnResult RunTarn(const std::vector<std::string>& args, const std::string& profile, std::chrono::seconds limit) {
+    int out = -1, err = -1;
+    const pid_t pid = Spawn(args, profile, out, &err);
+    TarnResult result;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        if (::poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !fds[i].revents) continue;
+            char buffer[4096];
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<size_t>(n));
+            } else {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (const pollfd& f : fds)
+        if (f.fd >= 0) ::close(f.fd);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    result.status = Status(raw);
+    return result;
+}
+
+TarnChild::TarnChild(const std::vector<std::string>& args, const std::string& profile) {
+    m_pid = Spawn(args, profile, m_out, nullptr);
+}
+
+TarnChild::~TarnChild() {
+    if (m_pid > 0) Stop(SIGKILL);
+    if (m_out >= 0) ::close(m_out);
+}
+
+std::string TarnChild::ReadLine(std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (auto end = m_buffer.find('\n'); end != std::string::npos) {
+            std::string line = m_buffer.substr(0, end);
+            m_buffer.erase(0, end + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd fd{m_out, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0) return {};
+        char buffer[512];
+        const ssize_t n = ::read(m_out, buffer, sizeof buffer);
+        if (n <= 0) return {};
+        m_buffer.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+int TarnChild::Stop(int signal) {
+    if (m_pid <= 0) return -1;
+    ::kill(m_pid, signal);
+    int raw = 0;
+    ::waitpid(m_pid, &raw, 0);
+    m_pid = -1;
+    return Status(raw);
+}
+
+}  // namespace tarn::test

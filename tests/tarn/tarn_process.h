@@ -1,0 +1,54 @@
+#pragma once
+// Runs the `tarn` command as a child process: stdin from /dev/null (no
+// terminal), stdout and stderr captured apart, a profile file of the test's own.
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tarn::test {
+
+struct TarnResult {
+    int status = -1;  // the exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+    std::vector<std::string> OutLines() const;
+};
+
+// A directory removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string Path(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Runs `tarn` with the arguments and waits for it (killed after `limit`).
+TarnResult RunTarn(const std::vector<std::string>& args, const std::string& profile,
+                   std::chrono::seconds limit = std::chrono::seconds(60));
+
+// A `tarn` started in the background, with its stdout as a pipe.
+class TarnChild {
+public:
+    TarnChild(const std::vector<std::string>& args, const std::string& profile);
+    ~TarnChild();  // kills it if it still runs
+    TarnChild(const TarnChild&) = delete;
+    TarnChild& operator=(const TarnChild&) = delete;
+    // One line of its stdout; empty at its end or after `limit`.
+    std::string ReadLine(std::chrono::seconds limit = std::chrono::seconds(10));
+    // Sends the signal and waits; the exit status, -1 when it did not exit normally.
+    int Stop(int signal);
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_buffer;
+};
+
+}  // namespace tarn::test

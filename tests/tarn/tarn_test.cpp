@@ -1,0 +1,247 @@
+// The `tarn` command end to end: a separate process talking to a virtual
+// drive through a real pty, with its stdout, stderr and exit status checked.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "device/drive_registers.h"
+#include "image/crc32.h"
+#include "sim/default_drive.h"
+#include "sim/drive_description.h"
+#include "sim/servo_drive.h"
+#include "sim/virtual_drive.h"
+#include "tests/tarn/tarn_process.h"
+
+namespace tarn::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+uint32_t WordsCrc(const std::vector<uint16_t>& words) {
+    std::vector<uint8_t> bytes;
+    for (uint16_t w : words) {
+        bytes.push_back(static_cast<uint8_t>(w));
+        bytes.push_back(static_cast<uint8_t>(w >> 8));
+    }
+    return Crc32(bytes.data(), bytes.size());
+}
+
+Lines Tail(const Lines& lines, size_t n) { return Lines(lines.end() - static_cast<long>(std::min(n, lines.size())), lines.end()); }
+
+class TarnTest : public ::testing::Test {
+protected:
+    void SetUp() override { Start(sim::DriveDescription::FromJson(std::string(sim::DefaultDriveJson()))); }
+    void Start(const sim::DriveDescription& description) {
+        drive.reset();
+        model = std::make_shared<sim::ServoDrive>(description);
+        drive = std::make_unique<sim::VirtualDrive>(description.station, model);
+    }
+    TarnResult Tarn(std::vector<std::string> args) { return RunTarn(args, dir.Path("profile.ini")); }
+    TarnResult Upload(const std::string& image) { return Tarn({"upload", image, "--port", drive->Path()}); }
+
+    TempDir dir;
+    std::shared_ptr<sim::ServoDrive> model;
+    std::unique_ptr<sim::VirtualDrive> drive;
+};
+
+TEST_F(TarnTest, UploadInspectAndDownloadRoundTrip) {
+    const std::string image = dir.Path("backup.tkw");
+    const TarnResult up = Upload(image);
+    ASSERT_EQ(up.status, 0) << up.err;
+    EXPECT_EQ(up.err, "");  // no message box, and no progress bar off a terminal
+    const Lines expected = {"Read data from DUT...", "Reading parameter from DUT...", "Reading \"DH\" from DUT...",
+                            "Reading \"MH\" from DUT...", "Reading finished.", "=================",
+                            "P0-00 ~ P0-59", "P1-00 ~ P1-69", "P2-00 ~ P2-69", "P3-00 ~ P3-39", "P4-00 ~ P4-39",
+                            "P5-00 ~ P5-99", "P6-00 ~ P6-49", "DH size: 600(Words)", "MV size: 256(Words)",
+                            "X size: 64(Words)", "Y size: 64(Words)", "T size: 32(x2 Words)",
+                            "CU size: 32(x2 Words)", "CD size: 448(x2 Words)", "Auto DV Addr: 900", "",
+                            "Saving data to \"" + image + "\"...", "Finished!"};
+    EXPECT_EQ(up.OutLines(), expected);
+
+    const TarnResult inspect = Tarn({"inspect", image, "--json"});
+    ASSERT_EQ(inspect.status, 0) << inspect.err;
+    const auto doc = nlohmann::json::parse(inspect.out);
+    EXPECT_EQ(doc["identity"], nlohmann::json({3, 6, 5}));
+    EXPECT_EQ(doc["mainVersion"], 3005);
+    EXPECT_EQ(doc["includes"], nlohmann::json({{"programDV", false}, {"dh", true}, {"mh", true}, {"parameters", true}}));
+    EXPECT_EQ(doc["machineKeySet"], false);
+    EXPECT_EQ(doc["sizes"]["CU"], 32);
+    EXPECT_EQ(doc["sizes"]["CD"], 448);
+    EXPECT_EQ(doc["contents"]["DH"]["words"], 600);
+    EXPECT_EQ(doc["contents"]["DH"]["crc32"], WordsCrc(model->Area(0)));
+    EXPECT_EQ(doc["contents"]["MH"]["crc32"], WordsCrc(model->Area(2)));
+    EXPECT_FALSE(doc["contents"].contains("Program"));
+    ASSERT_EQ(doc["parameters"]["items"].size(), 460u);
+    const auto& p0 = doc["parameters"]["items"][0];
+    EXPECT_EQ(p0["id"], "P0-00");
+    EXPECT_EQ(p0["values"], nlohmann::json({"3005", "3005", "3005"}));
+    EXPECT_EQ(p0["upper"], "32767");
+    const TarnResult text = Tarn({"inspect", image});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("Machine key:    none"), std::string::npos);
+    EXPECT_NE(text.out.find("P6-49"), std::string::npos);
+
+    // The drive loses its DH and a parameter; the download puts them back.
+    const std::vector<uint16_t> dh = model->Area(0);
+    const uint16_t p1 = model->Register(reg::ParamAddress(1, 3));
+    model->SetArea(0, std::vector<uint16_t>(600, 0));
+    model->SetRegister(reg::ParamAddress(1, 3), static_cast<uint16_t>(p1 + 1));
+    const TarnResult down = Tarn({"download", image, "--port", drive->Path(), "--yes"});
+    ASSERT_EQ(down.status, 0) << down.err;
+    EXPECT_EQ(down.err, "");
+    const Lines lines = down.OutLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "Read data from \"" + image + "\"...");
+    EXPECT_EQ(Tail(lines, 8), (Lines{"Load " + image + " ...finished!", "Write data to DUT...",
+                                     "Writing \"Parameter\"...", "Writing \"DH\"...", "Writing \"MH\"...",
+                                     "Finished.", "=================", "Finished!"}));
+    EXPECT_EQ(model->Area(0), dh);
+    EXPECT_EQ(model->Register(reg::ParamAddress(1, 3)), p1);
+}
+
+TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
+    const std::string image = dir.Path("backup.tkw");
+    ASSERT_EQ(Upload(image).status, 0);
+
+    // A drive of another identity: the machine check refuses before any write.
+    auto other = sim::DriveDescription::FromJson(std::string(sim::DefaultDriveJson()));
+    other.identity = {3, 6, 6};
+    Start(other);
+    const TarnResult info = Tarn({"info", "--port", drive->Path(), "--json"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(nlohmann::json::parse(info.out)["identity"], nlohmann::json({3, 6, 6}));
+    const std::vector<uint16_t> dh = model->Area(0);
+    const TarnResult refused = Tarn({"download", image, "--port", drive->Path(), "--yes"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Machine is not match!\n");
+    EXPECT_EQ(refused.OutLines().back(), "Load " + image + " ...finished!");
+    EXPECT_EQ(model->Area(0), dh);
+
+    // No such port, and a file that is no image.
+    const TarnResult noPort = Tarn({"info", "--port", dir.Path("nothing")});
+    EXPECT_EQ(noPort.status, 1);
+    EXPECT_NE(noPort.err.find("no serial port"), std::string::npos);
+    EXPECT_EQ(noPort.out, "");
+    std::FILE* junk = std::fopen(dir.Path("junk.tkw").c_str(), "w");
+    std::fputs("not an image", junk);
+    std::fclose(junk);
+    const TarnResult notImage = Tarn({"inspect", dir.Path("junk.tkw")});
+    EXPECT_EQ(notImage.status, 1);
+    EXPECT_NE(notImage.err.find("junk.tkw"), std::string::npos);
+
+    // A pty that nobody serves: the connect fails with the link's own message.
+    drive.reset();
+    sim::PseudoTerminal silent;
+    const TarnResult offline = Tarn({"upload", dir.Path("x.tkw"), "--port", silent.SlavePath()});
+    EXPECT_EQ(offline.status, 1);
+    EXPECT_EQ(offline.out, "");
+    EXPECT_EQ(offline.err.rfind("tarn: no drive answers on " + silent.SlavePath() + ": ", 0), 0u) << offline.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("x.tkw")));
+}
+
+TEST_F(TarnTest, QuestionsAreAnsweredNoWithoutTerminalAndYesWithYes) {
+    const std::string image = dir.Path("backup.tkw");
+    ASSERT_EQ(Upload(image).status, 0);
+    // The drive's DH section is now smaller than the image's: the DH question.
+    model->SetRegister(reg::kSizeDH, 100);
+    model->SetArea(0, {});
+    const TarnResult no = Tarn({"download", image, "--port", drive->Path()});
+    EXPECT_EQ(no.status, 1);
+    EXPECT_NE(no.err.find("DH"), std::string::npos);
+    EXPECT_NE(no.err.find("not confirmed"), std::string::npos);
+    EXPECT_EQ(no.out.find("Write data to DUT..."), std::string::npos);
+    EXPECT_TRUE(model->Area(0).empty());
+
+    // Unticked DH: no question, and DH stays unwritten.
+    const TarnResult noDh = Tarn({"download", image, "--port", drive->Path(), "--no-dh", "--no-para"});
+    EXPECT_EQ(noDh.status, 0) << noDh.err;
+    EXPECT_EQ(noDh.err, "");
+    EXPECT_EQ(Tail(noDh.OutLines(), 5), (Lines{"Write data to DUT...", "Writing \"MH\"...", "Finished.",
+                                               "=================", "Finished!"}));
+    EXPECT_TRUE(model->Area(0).empty());
+
+    const TarnResult yes = Tarn({"download", image, "--port", drive->Path(), "--yes"});
+    EXPECT_EQ(yes.status, 0) << yes.err;
+    EXPECT_NE(yes.err.find("DH"), std::string::npos);  // the question is still shown
+    EXPECT_EQ(model->Area(0).size(), 600u);
+}
+
+TEST_F(TarnTest, UploadLeavesOutUntickedParts) {
+    const std::string image = dir.Path("mh.tkw");
+    const TarnResult up = Tarn({"upload", image, "--port", drive->Path(), "--no-dh", "--no-para", "--station", "1"});
+    ASSERT_EQ(up.status, 0) << up.err;
+    for (const std::string& line : up.OutLines()) {
+        EXPECT_EQ(line.find("Reading parameter"), std::string::npos);
+        EXPECT_EQ(line.find("DH size"), std::string::npos);
+        EXPECT_NE(line.rfind("P0-00", 0), 0u);
+    }
+    const auto doc = nlohmann::json::parse(Tarn({"inspect", image, "--json"}).out);
+    EXPECT_EQ(doc["includes"], nlohmann::json({{"programDV", false}, {"dh", false}, {"mh", true}, {"parameters", false}}));
+    EXPECT_TRUE(doc["parameters"].is_null());
+}
+
+TEST_F(TarnTest, UsageErrorsExitTwo) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"info"},
+        {"upload", "--port", "/dev/null"},
+        {"upload", "a.tkw", "b.tkw", "--port", "/dev/null"},
+        {"download", "a.tkw", "--port", "/dev/null", "--all"},
+        {"inspect", "a.tkw", "--json=yes"},
+        {"info", "--port"},
+        {"sim", "--drop", "some"},
+        {"sim", "--station", "300"},
+    };
+    for (const auto& args : bad) {
+        const TarnResult r = Tarn(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    }
+    const TarnResult help = Tarn({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("tarn download IMAGE.tkw"), std::string::npos);
+    const TarnResult ports = Tarn({"ports", "--all", "--json"});
+    EXPECT_EQ(ports.status, 0);
+    EXPECT_TRUE(nlohmann::json::parse(ports.out).is_array());
+}
+
+TEST_F(TarnTest, SimServesALinkAndSavesItsStateOnExit) {
+    drive.reset();
+    const std::string link = dir.Path("drive"), state = dir.Path("state.json");
+    TarnChild sim({"sim", "--link", link, "--state", state}, dir.Path("profile.ini"));
+    const std::string device = sim.ReadLine();
+    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    EXPECT_EQ(std::filesystem::read_symlink(link), device);
+    const std::string image = dir.Path("backup.tkw");
+    ASSERT_EQ(Tarn({"upload", image, "--port", link}).status, 0);
+    // The image goes back unchanged, so the saved drive equals the shipped one.
+    ASSERT_EQ(Tarn({"download", image, "--port", link, "--yes"}).status, 0);
+    EXPECT_EQ(sim.Stop(SIGTERM), 0);
+    EXPECT_FALSE(std::filesystem::exists(link));
+
+    const auto saved = sim::DriveDescription::FromFile(state);
+    const auto shipped = sim::DriveDescription::FromJson(std::string(sim::DefaultDriveJson()));
+    EXPECT_EQ(saved.identity, shipped.identity);
+    EXPECT_EQ(saved.sections, shipped.sections);
+    EXPECT_EQ(saved.contents, shipped.contents);
+    ASSERT_EQ(saved.groups.size(), shipped.groups.size());
+    for (size_t g = 0; g < saved.groups.size(); ++g) {
+        ASSERT_EQ(saved.groups[g].items.size(), shipped.groups[g].items.size());
+        for (size_t i = 0; i < saved.groups[g].items.size(); ++i) {
+            EXPECT_EQ(saved.groups[g].items[i].record, shipped.groups[g].items[i].record);
+            // P2-08 keeps the last access code the tool wrote: the run code.
+            const bool accessCode = saved.groups[g].number == 2 && i == 8;
+            const std::vector<int64_t> expected =
+                accessCode ? std::vector<int64_t>{reg::kCodeRun, 0, 0} : shipped.groups[g].items[i].values;
+            EXPECT_EQ(saved.groups[g].items[i].values, expected) << "P" << saved.groups[g].number << "-" << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarn::test
