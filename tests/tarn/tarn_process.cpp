@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,15 +21,23 @@ namespace {
 
 int Status(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 
-// Starts tarn with stdin from /dev/null and stdout/stderr into new pipes
-// (errPipe < 0: stderr stays the test's).
-pid_t Spawn(const std::vector<std::string>& args, const std::string& profile, int& outRead, int* errRead) {
+// Starts tarn with stdout into a new pipe; stdin from /dev/null, or from
+// `terminal`, which then also takes stderr; else stderr goes into a new pipe
+// (errRead null: stderr stays the test's).
+pid_t Spawn(const std::vector<std::string>& args, const std::string& profile, int& outRead, int* errRead,
+            int terminal = -1) {
     int out[2], err[2] = {-1, -1};
+    if (terminal >= 0) errRead = nullptr;
     if (::pipe2(out, O_CLOEXEC) != 0 || (errRead && ::pipe2(err, O_CLOEXEC) != 0))
         throw std::runtime_error("pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (terminal >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, terminal, 0);
+        posix_spawn_file_actions_adddup2(&actions, terminal, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     if (errRead) posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     std::vector<std::string> env;
@@ -72,9 +81,11 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-TarnResult RunTarn(const std::vector<std::string>& args, const std::string& profile, std::chrono::seconds limit) {
-    int out = -1, err = -1;
-    const pid_t pid = Spawn(args, profile, out, &err);
+namespace {
+
+// Collects the child's stdout and its stderr (a pipe, or a terminal's master
+// side) until both end, then waits for it.
+TarnResult Collect(pid_t pid, int out, int err, std::chrono::seconds limit) {
     TarnResult result;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
@@ -90,7 +101,7 @@ TarnResult RunTarn(const std::vector<std::string>& args, const std::string& prof
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !fds[i].revents) continue;
             char buffer[4096];
-            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);  // a master ends with EIO
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<size_t>(n));
             } else {
@@ -106,6 +117,27 @@ TarnResult RunTarn(const std::vector<std::string>& args, const std::string& prof
     ::waitpid(pid, &raw, 0);
     result.status = Status(raw);
     return result;
+}
+
+}  // namespace
+
+TarnResult RunTarn(const std::vector<std::string>& args, const std::string& profile, std::chrono::seconds limit) {
+    int out = -1, err = -1;
+    const pid_t pid = Spawn(args, profile, out, &err);
+    return Collect(pid, out, err, limit);
+}
+
+TarnResult RunTarnOnTerminal(const std::vector<std::string>& args, const std::string& profile,
+                             const std::string& input, std::chrono::seconds limit) {
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    int out = -1;
+    const pid_t pid = Spawn(args, profile, out, nullptr, slave);
+    ::close(slave);
+    if (!input.empty() && ::write(master, input.data(), input.size()) < 0) throw std::runtime_error("write");
+    return Collect(pid, out, master, limit);
 }
 
 TarnChild::TarnChild(const std::vector<std::string>& args, const std::string& profile) {

@@ -33,6 +33,11 @@ private:
 TarnResult RunTarn(const std::vector<std::string>& args, const std::string& profile,
                    std::chrono::seconds limit = std::chrono::seconds(60));
 
+// The same with stdin and stderr on a pseudo-terminal (stdout stays a pipe):
+// `input` is typed on it, and `err` is what the terminal showed, echo included.
+TarnResult RunTarnOnTerminal(const std::vector<std::string>& args, const std::string& profile,
+                             const std::string& input, std::chrono::seconds limit = std::chrono::seconds(60));
+
 // A `tarn` started in the background, with its stdout as a pipe.
 class TarnChild {
 public:

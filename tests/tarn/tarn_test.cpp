@@ -163,9 +163,25 @@ TEST_F(TarnTest, QuestionsAreAnsweredNoWithoutTerminalAndYesWithYes) {
                                                "=================", "Finished!"}));
     EXPECT_TRUE(model->Area(0).empty());
 
+    // On a terminal the question waits for its answer, and the bar is drawn
+    // there, never on stdout.
+    const std::string profile = dir.Path("profile.ini");
+    const TarnResult typedNo = RunTarnOnTerminal({"download", image, "--port", drive->Path()}, profile, "n\n");
+    EXPECT_EQ(typedNo.status, 1);
+    EXPECT_NE(typedNo.err.find("Continue? [y/N]"), std::string::npos);
+    EXPECT_TRUE(model->Area(0).empty());
+    const TarnResult typedYes = RunTarnOnTerminal({"download", image, "--port", drive->Path()}, profile, "y\n");
+    EXPECT_EQ(typedYes.status, 0) << typedYes.err;
+    EXPECT_NE(typedYes.err.find("] 100%"), std::string::npos);
+    EXPECT_EQ(typedYes.out.find('\r'), std::string::npos);
+    EXPECT_EQ(typedYes.OutLines().back(), "Finished!");
+    EXPECT_EQ(model->Area(0).size(), 600u);
+
+    model->SetArea(0, {});
     const TarnResult yes = Tarn({"download", image, "--port", drive->Path(), "--yes"});
     EXPECT_EQ(yes.status, 0) << yes.err;
     EXPECT_NE(yes.err.find("DH"), std::string::npos);  // the question is still shown
+    EXPECT_EQ(yes.err.find('\r'), std::string::npos);  // no bar off a terminal
     EXPECT_EQ(model->Area(0).size(), 600u);
 }
 
