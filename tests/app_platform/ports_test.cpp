@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
-#include <vector>
-
 #include "platform/ports/com_info.h"
 #include "platform/ports/drive_port.h"
 #include "platform/ports/generic_list.h"
@@ -13,7 +11,6 @@
 #include "platform/ports/port_numbers.h"
 #include "platform/profile/memory_profile.h"
 #include "platform/serial/port_registry.h"
-#include "platform/wide_string.h"
 #include "tests/app_platform/fake_tree.h"
 
 namespace tarn {
@@ -21,40 +18,37 @@ namespace {
 
 struct Port {
     int number;
-    std::string path;
-    std::string friendly;
+    std::string path, friendly;
     bool operator==(const Port&) const = default;
 };
-
 void PrintTo(const Port& p, std::ostream* os) {
     *os << p.number << " " << p.path << " '" << p.friendly << "'";
 }
-
-std::vector<Port> Enumerate(IProfile& profile, const test::FakeTree& tree) {
+std::vector<Port> List(const PortNode* n) {
     std::vector<Port> ports;
-    auto head = EnumComPorts(profile, tree.Roots());
-    for (const PortNode* n = head.get(); n; n = n->pNext.get())
+    for (; n; n = n->pNext.get())
         ports.push_back({n->nPort, ToUtf8(n->strPortName), ToUtf8(n->strFriendlyName)});
     return ports;
 }
 
 const char kCp2102[] = "usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0";
 
-TEST(EnumComPorts, ListsPresentSerialDevicesWithFriendlyNames) {
+TEST(EnumComPorts, ListsPresentSerialDevicesNumbersThemAndFillsTheRegistry) {
     test::FakeTree tree;
     tree.AddVirtualTty("tty0");
     tree.AddVirtualTty("console");
     tree.AddBoardTty("ttyS0", 4);
     tree.AddBoardTty("ttyS1", 0);  // placeholder: no UART
-    tree.AddUsbTty("ttyUSB10", "1-4", "0403", "", "FT232R USB UART", "");
+    tree.AddUsbTty("ttyUSB10", "1-4", "0403", "", "FT232R USB UART");
     tree.AddUsbTty("ttyUSB2", "1-2", "10c4", "Silicon Labs", "CP2102 USB to UART Bridge Controller",
                    kCp2102);
-    tree.AddUsbTty("ttyUSB3", "1-3", "10c4", "Silicon Labs", "Silicon Labs CP2105", "");
-    tree.AddUsbTty("ttyUSB4", "1-5", "abcd", "", "", "");
-    tree.AddUsbTty("ttyUSB5", "1-6", "10c4", "", "", "");
+    tree.AddUsbTty("ttyUSB3", "1-3", "10c4", "Silicon Labs", "Silicon Labs CP2105");
+    tree.AddUsbTty("ttyUSB4", "1-5", "abcd", "", "");
+    tree.AddUsbTty("ttyUSB5", "1-6", "10c4", "", "");
     std::filesystem::remove(tree.Roots().devRoot / "ttyUSB5");  // no device node
 
     MemoryProfile profile;
+    auto head = EnumComPorts(profile, tree.Roots());
     const std::string dev = tree.Roots().devRoot.string();
     const std::vector<Port> expected = {
         {1, dev + "/ttyS0", "Serial Port (ttyS0)"},
@@ -63,8 +57,7 @@ TEST(EnumComPorts, ListsPresentSerialDevicesWithFriendlyNames) {
         {4, dev + "/ttyUSB4", "USB Serial Port (ttyUSB4)"},
         {5, dev + "/ttyUSB10", "FTDI FT232R USB UART (ttyUSB10)"},
     };
-    EXPECT_EQ(Enumerate(profile, tree), expected);
-
+    EXPECT_EQ(List(head.get()), expected);
     // The CP2102 is known by its by-id link, the others by their paths.
     auto table = profile.GetProfileSection(kSectionPortNumbers);
     ASSERT_EQ(table.size(), 5u);
@@ -72,11 +65,33 @@ TEST(EnumComPorts, ListsPresentSerialDevicesWithFriendlyNames) {
     EXPECT_EQ(ToUtf8(table[1].second), dev + "/serial/by-id/" + kCp2102);
     EXPECT_EQ(ToUtf8(table[4].second), dev + "/ttyUSB10");
 
+    // Port numbers open their devices; numbers of other sources stay, stale ones go.
+    PortRegistry registry;
+    registry.Assign(40, "/dev/pts/9");
+    registry.Assign(1, "/stale");
+    FillPortRegistry(head.get(), registry);
+    EXPECT_EQ(registry.PathOf(1), dev + "/ttyS0");
+    EXPECT_EQ(registry.PathOf(5), dev + "/ttyUSB10");
+    EXPECT_EQ(registry.PathOf(40), "/dev/pts/9");
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = ::open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    TracePort(out, head->nPort, head->strFriendlyName);
+    TracePort(nullptr, 1, u"nowhere");
+    ::fclose(out);
+    EXPECT_STREQ(text, "Port 1 'Serial Port (ttyS0)'\n");
+    ::free(text);
+
     // No tty class, or nothing serial in it: no ports.
     EXPECT_EQ(EnumComPorts(profile, {tree.Roots().sysRoot / "missing", "/dev"}), nullptr);
     test::FakeTree empty;
     empty.AddVirtualTty("tty1");
     EXPECT_EQ(EnumComPorts(profile, empty.Roots()), nullptr);
+    // A long chain is released without deep recursion.
+    PortNode* tail = head.get();
+    for (int i = 0; i < 200000; ++i) tail = (tail->pNext = std::make_unique<PortNode>()).get();
+    head.reset();
 }
 
 TEST(EnumComPorts, NumbersStayWithTheDeviceFromRunToRun) {
@@ -84,7 +99,7 @@ TEST(EnumComPorts, NumbersStayWithTheDeviceFromRunToRun) {
     tree.AddUsbTty("ttyUSB0", "1-1", "0403", "FTDI", "FT232R USB UART", "usb-FTDI_A1");
     tree.AddUsbTty("ttyUSB1", "1-2", "10c4", "Silicon Labs", "CP2102", kCp2102);
     MemoryProfile profile;
-    ASSERT_EQ(Enumerate(profile, tree).size(), 2u);
+    ASSERT_EQ(List(EnumComPorts(profile, tree.Roots()).get()).size(), 2u);
 
     // The CP2102 comes back on another socket as ttyUSB0 while the FTDI adapter is
     // away; a new adapter arrives. The new one takes the lowest free number.
@@ -92,29 +107,28 @@ TEST(EnumComPorts, NumbersStayWithTheDeviceFromRunToRun) {
     tree.Remove("ttyUSB1", kCp2102);
     tree.AddUsbTty("ttyUSB0", "1-3", "10c4", "Silicon Labs", "CP2102", kCp2102);
     tree.AddUsbTty("ttyUSB1", "1-4", "067b", "Prolific", "PL2303", "usb-Prolific_B2");
-    auto ports = Enumerate(profile, tree);
-    ASSERT_EQ(ports.size(), 2u);
-    EXPECT_EQ(ports[0].number, 2);
-    EXPECT_EQ(ports[0].friendly, "Silicon Labs CP2102 (ttyUSB0)");
-    EXPECT_EQ(ports[1].number, 3);
-    EXPECT_EQ(ports[1].friendly, "Prolific PL2303 (ttyUSB1)");
-
+    const std::string dev = tree.Roots().devRoot.string();
+    const std::vector<Port> expected = {
+        {2, dev + "/ttyUSB0", "Silicon Labs CP2102 (ttyUSB0)"},
+        {3, dev + "/ttyUSB1", "Prolific PL2303 (ttyUSB1)"},
+    };
+    EXPECT_EQ(List(EnumComPorts(profile, tree.Roots()).get()), expected);
     // A second run with the same profile gives the same numbers and adds nothing.
-    EXPECT_EQ(Enumerate(profile, tree), ports);
+    EXPECT_EQ(List(EnumComPorts(profile, tree.Roots()).get()), expected);
     EXPECT_EQ(profile.GetProfileSection(kSectionPortNumbers).size(), 3u);
-}
 
-TEST(AssignPortNumbers, DamagedTableLinesAreNotHonoured) {
-    MemoryProfile profile;
-    profile.WriteProfileString(kSectionPortNumbers, u"7", u"/dev/a");
-    profile.WriteProfileString(kSectionPortNumbers, u"07", u"/dev/b");  // number taken
-    profile.WriteProfileString(kSectionPortNumbers, u"8", u"/dev/a");   // identity taken
-    profile.WriteProfileString(kSectionPortNumbers, u"0", u"/dev/c");   // below 1
-    profile.WriteProfileString(kSectionPortNumbers, u"x1", u"/dev/d");  // not a number
-    profile.WriteProfileString(kSectionPortNumbers, u"2", u"");         // no identity
-    EXPECT_EQ(AssignPortNumbers(profile, {"/dev/b", "/dev/a", "/dev/c", "/dev/d", "/dev/e"}),
+    // Damaged table lines are not honoured.
+    MemoryProfile damaged;
+    for (auto [number, identity] : {std::pair{u"7", u"/dev/a"},
+                                    {u"07", u"/dev/b"},  // number taken
+                                    {u"8", u"/dev/a"},   // identity taken
+                                    {u"0", u"/dev/c"},   // below 1
+                                    {u"x1", u"/dev/d"},  // not a number
+                                    {u"2", u""}})        // no identity
+        damaged.WriteProfileString(kSectionPortNumbers, number, identity);
+    EXPECT_EQ(AssignPortNumbers(damaged, {"/dev/b", "/dev/a", "/dev/c", "/dev/d", "/dev/e"}),
               (std::vector<int>{1, 7, 2, 3, 4}));
-    EXPECT_EQ(AssignPortNumbers(profile, {"/dev/e", "/dev/b"}), (std::vector<int>{4, 1}));
+    EXPECT_EQ(AssignPortNumbers(damaged, {"/dev/e", "/dev/b"}), (std::vector<int>{4, 1}));
 }
 
 TEST(IsDrivePort, KeywordOfTheIdentityInAnyCase) {
@@ -131,62 +145,22 @@ TEST(IsDrivePort, KeywordOfTheIdentityInAnyCase) {
     EXPECT_EQ(UpperCase(u"com5 \u00e9\u53f0"), u"COM5 \u00e9\u53f0");
 }
 
-TEST(FillPortRegistry, PortNumbersOpenTheirDevicesAndEachPortIsTraced) {
-    test::FakeTree tree;
-    tree.AddUsbTty("ttyUSB0", "1-1", "10c4", "Silicon Labs", "CP2102", kCp2102);
-    tree.AddBoardTty("ttyS0", 4);
-    MemoryProfile profile;
-    PortRegistry registry;
-    registry.Assign(40, "/dev/pts/9");
-    registry.Assign(1, "/stale");
-    auto head = EnumComPorts(profile, tree.Roots());
-    FillPortRegistry(head.get(), registry);
-    const std::string dev = tree.Roots().devRoot.string();
-    EXPECT_EQ(registry.PathOf(1), dev + "/ttyS0");
-    EXPECT_EQ(registry.PathOf(2), dev + "/ttyUSB0");
-    EXPECT_EQ(registry.PathOf(40), "/dev/pts/9");
-
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = ::open_memstream(&text, &size);
-    ASSERT_NE(out, nullptr);
-    for (const PortNode* n = head.get(); n; n = n->pNext.get())
-        TracePort(out, n->nPort, n->strFriendlyName);
-    TracePort(nullptr, 1, u"nowhere");
-    ::fclose(out);
-    EXPECT_STREQ(text, "Port 1 'Serial Port (ttyS0)'\nPort 2 'Silicon Labs CP2102 (ttyUSB0)'\n");
-    ::free(text);
-
-    // A long chain is released without deep recursion.
-    auto longHead = std::make_unique<PortNode>();
-    PortNode* tail = longHead.get();
-    for (int i = 0; i < 200000; ++i) tail = (tail->pNext = std::make_unique<PortNode>()).get();
-    longHead.reset();
-}
-
 TEST(CGenericList, KeepsOrderAndAddressesAndOwnsItsRecords) {
-    CGenericList<_tagComInfo> list;
+    CGenericList<_tagComInfo> list, more;
     auto record = [](int port) { return std::make_unique<_tagComInfo>(_tagComInfo{port, u"p"}); };
     _tagComInfo* three = list.AddTail(record(3));
     _tagComInfo* twelve = list.AddTail(record(12));
     list.AddHead(record(1));
     list.InsertAfter(list.FindIndex(1), record(5));
     list.InsertBefore(list.FindIndex(0), record(0));
-    CGenericList<_tagComInfo> more;
     more.AddTail(record(20));
-    more.AddTail(record(21));
     list.AddTail(std::move(more));
     EXPECT_TRUE(more.IsEmpty());
-
     std::vector<int> order;
     for (const auto& r : list) order.push_back(r->nComPort);
-    EXPECT_EQ(order, (std::vector<int>{0, 1, 3, 5, 12, 20, 21}));
-    EXPECT_EQ(list.Find(three), 2);
-    EXPECT_EQ(list.Find(twelve), 4);
-    EXPECT_EQ(list.FindIndex(7), list.end());
-
-    std::unique_ptr<_tagComInfo> taken = list.RemoveAt(list.FindIndex(2));
-    EXPECT_EQ(taken.get(), three);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 3, 5, 12, 20}));
+    EXPECT_EQ(list.FindIndex(6), list.end());
+    EXPECT_EQ(list.RemoveAt(list.FindIndex(2)).get(), three);
     EXPECT_EQ(list.Find(three), -1);
     EXPECT_EQ(list.Find(twelve), 3);
     list.RemoveAllWithDelete();

@@ -1,15 +1,15 @@
-// Our compound files against independent readers and writers: olefile in strict
-// mode and gsf must read exactly what we wrote, and we must read exactly what
-// gsf wrote.
+// Our compound files against independent readers and writers. One folder tree is
+// the sample: streams of every size class at the top, nested storages, a storage
+// of 300 elements, and a stream of 8 MB that needs more than 109 FAT sectors and so
+// the DIFAT. Our layer, olefile in strict mode and gsf must read exactly that tree
+// from the file we write from it, and our layer exactly that tree from the file
+// gsf writes from it.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
-#include <set>
+#include <optional>
 #include <sstream>
 
-#include "platform/storage/storage.h"
-#include "platform/wide_string.h"
 #include "tests/image/test_files.h"
 
 #ifndef TARN_IMAGE_TEST_DIR
@@ -20,204 +20,146 @@ namespace tarn {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Pattern;
-using test::RunCommand;
-using test::TempDir;
+using namespace test;
 
-constexpr DWORD kCreate = 0x1012;
-constexpr DWORD kOpen = 0x10;
+// Element path ("a/b/c") to its bytes, or to nothing for a storage.
+using Tree = std::map<std::string, std::optional<std::vector<uint8_t>>>;
 
-// Element path ("a/b/c") to its bytes; storages map to an empty set of bytes
-// and are told apart by the key set below.
-struct Contents {
-    std::map<std::string, std::vector<uint8_t>> streams;
-    std::set<std::string> storages;
-};
-
-void WriteStreamTo(IStorage* storage, const std::string& name, const std::vector<uint8_t>& bytes) {
-    StgPtr<IStream> stream;
-    ASSERT_EQ(storage->CreateStream(FromUtf8(name).c_str(), kCreate, 0, 0, stream.Out()), S_OK)
-        << name;
-    ASSERT_EQ(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK) << name;
+Tree FromFolder(const fs::path& folder, const std::string& prefix = "") {
+    Tree tree;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        auto& item = tree[prefix + fs::relative(e.path(), folder).string()];
+        if (!e.is_directory()) item = ReadFileBytes(e.path());
+    }
+    return tree;
 }
 
-// The sample: streams of every size class at the top, nested storages, a
-// storage of 300 elements, and a stream of 8 MB that needs more than 109 FAT
-// sectors and so the DIFAT.
-Contents WriteSample(const std::u16string& path) {
-    Contents c;
-    StgPtr<IStorage> root;
-    EXPECT_EQ(StgCreateDocfile(path.c_str(), kCreate, 0, root.Out()), S_OK);
-    if (!root) return c;
-    uint32_t seed = 1;
-    for (size_t size : {0, 63, 64, 65, 511, 512, 513, 4095, 4096, 4097}) {
-        std::string name = "S" + std::to_string(size);
-        c.streams[name] = Pattern(size, seed++);
-        WriteStreamTo(root.get(), name, c.streams[name]);
+// Released without Commit: in direct mode the bytes are in the file all the same.
+void WriteFolder(IStorage* storage, const fs::path& folder) {
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::u16string name = FromUtf8(e.path().filename().string());
+        StgPtr<IStorage> sub;
+        if (!e.is_directory()) {
+            ASSERT_EQ(WriteStream(storage, name, ReadFileBytes(e.path())), S_OK) << e.path();
+        } else {
+            ASSERT_EQ(storage->CreateStorage(name.c_str(), kCreate, 0, 0, sub.Out()), S_OK);
+            WriteFolder(sub.get(), e.path());
+        }
     }
-    StgPtr<IStorage> outer, inner, many;
-    EXPECT_EQ(root->CreateStorage(u"Outer", kCreate, 0, 0, outer.Out()), S_OK);
-    EXPECT_EQ(outer->CreateStorage(u"Inner", kCreate, 0, 0, inner.Out()), S_OK);
-    EXPECT_EQ(root->CreateStorage(u"Many", kCreate, 0, 0, many.Out()), S_OK);
-    c.storages = {"Outer", "Outer/Inner", "Many"};
-    c.streams["Outer/ParaVal"] = Pattern(100, seed++);
-    WriteStreamTo(outer.get(), "ParaVal", c.streams["Outer/ParaVal"]);
-    c.streams["Outer/Inner/Deep"] = Pattern(5000, seed++);
-    WriteStreamTo(inner.get(), "Deep", c.streams["Outer/Inner/Deep"]);
-    for (int i = 0; i < 300; ++i) {
-        std::string name = "ParaItem" + std::to_string(i);
-        c.streams["Many/" + name] = Pattern(static_cast<size_t>(i % 7) * 13, seed++);
-        WriteStreamTo(many.get(), name, c.streams["Many/" + name]);
-    }
-    c.streams["Big"] = Pattern(8u << 20, seed++);
-    WriteStreamTo(root.get(), "Big", c.streams["Big"]);
-    EXPECT_EQ(root->Commit(0), S_OK);
-    return c;
 }
 
-// Reads a whole file through our layer, walking every storage.
-Contents ReadWithOurLayer(const std::u16string& path) {
-    Contents c;
+void ReadStorage(IStorage* storage, const std::string& prefix, Tree* tree) {
+    std::vector<STATSTG> elements;
+    ASSERT_EQ(storage->EnumElements(&elements), S_OK);
+    for (const STATSTG& e : elements) {
+        auto& item = (*tree)[prefix + ToUtf8(e.name)];
+        StgPtr<IStorage> sub;
+        if (e.type != STGTY_STORAGE) {
+            item = ReadStream(storage, e.name);
+        } else {
+            ASSERT_EQ(storage->OpenStorage(e.name.c_str(), nullptr, kOpen, nullptr, 0, sub.Out()),
+                      S_OK);
+            ReadStorage(sub.get(), prefix + ToUtf8(e.name) + "/", tree);
+        }
+    }
+}
+
+Tree ReadWithOurLayer(const std::u16string& path) {
+    Tree tree;
     StgPtr<IStorage> root;
     EXPECT_EQ(StgOpenStorage(path.c_str(), nullptr, kOpen, nullptr, 0, root.Out()), S_OK);
-    if (!root) return c;
-    // The root stays open while its elements are read.
-    std::vector<std::pair<std::string, IStorage*>> work{{"", root.get()}};
-    std::vector<StgPtr<IStorage>> open;
-    while (!work.empty()) {
-        auto [prefix, storage] = work.back();
-        work.pop_back();
-        std::vector<STATSTG> elements;
-        EXPECT_EQ(storage->EnumElements(&elements), S_OK);
-        for (const STATSTG& e : elements) {
-            std::string name = prefix + ToUtf8(e.name);
-            if (e.type == STGTY_STORAGE) {
-                StgPtr<IStorage> sub;
-                EXPECT_EQ(
-                    storage->OpenStorage(e.name.c_str(), nullptr, kOpen, nullptr, 0, sub.Out()),
-                    S_OK);
-                c.storages.insert(name);
-                work.emplace_back(name + "/", sub.get());
-                open.push_back(std::move(sub));
-            } else {
-                StgPtr<IStream> stream;
-                EXPECT_EQ(storage->OpenStream(e.name.c_str(), nullptr, kOpen, 0, stream.Out()),
-                          S_OK);
-                std::vector<uint8_t> bytes(e.size);
-                EXPECT_EQ(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr),
-                          S_OK);
-                c.streams[name] = std::move(bytes);
-            }
-        }
-    }
-    return c;
+    if (root) ReadStorage(root.get(), "", &tree);
+    return tree;
 }
 
-void ExpectSameContents(const Contents& expected, const Contents& actual, const char* reader) {
-    EXPECT_EQ(expected.storages, actual.storages) << reader;
-    ASSERT_EQ(expected.streams.size(), actual.streams.size()) << reader;
-    for (const auto& [name, bytes] : expected.streams) {
-        auto it = actual.streams.find(name);
-        ASSERT_NE(it, actual.streams.end()) << reader << " lacks " << name;
-        EXPECT_TRUE(it->second == bytes) << reader << " differs in " << name;
+void ExpectSame(const Tree& expected, const Tree& actual, const char* reader) {
+    EXPECT_EQ(expected.size(), actual.size()) << reader;
+    for (const auto& [name, bytes] : expected) {
+        auto it = actual.find(name);
+        EXPECT_TRUE(it != actual.end() && it->second == bytes) << reader << " differs in " << name;
     }
 }
 
-bool HaveOlefile() {
-    int status = 0;
-    RunCommand("/usr/bin/python3 -c 'import olefile' 2>/dev/null", &status);
-    return status == 0;
-}
+class CrossCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uint32_t seed = 1;
+        auto put = [&](const std::string& rel, size_t size) {
+            WriteFileBytes(m_dir.path() / "Src" / rel, Pattern(size, seed++));
+        };
+        for (size_t size : {0, 63, 64, 65, 511, 512, 513, 4095, 4096, 4097})
+            put("S" + std::to_string(size), size);
+        put("Outer/ParaVal", 100);
+        put("Outer/Inner/Deep", 70000);
+        for (int i = 0; i < 300; ++i) put("Many/ParaItem" + std::to_string(i), i % 7 * 13);
+        put("Big", 8u << 20);
+        m_sample = FromFolder(m_dir.path() / "Src");
+    }
+    bool Have(const std::string& check) {
+        int status = 0;
+        RunCommand(check + " >/dev/null 2>&1", &status);
+        return status == 0;
+    }
+    TempDir m_dir;
+    Tree m_sample;
+};
 
-bool HaveGsf() {
+TEST_F(CrossCheck, OurLayerOlefileAndGsfReadOurFilesExactly) {
+    const std::string file = m_dir.File("ours.stg").string();
+    {
+        StgPtr<IStorage> root;
+        ASSERT_EQ(StgCreateDocfile(m_dir.WideFile("ours.stg").c_str(), kCreate, 0, root.Out()),
+                  S_OK);
+        WriteFolder(root.get(), m_dir.path() / "Src");
+    }
+    ExpectSame(m_sample, ReadWithOurLayer(m_dir.WideFile("ours.stg")), "our layer");
+    std::string missing;
     int status = 0;
-    RunCommand("command -v gsf >/dev/null 2>&1", &status);
-    return status == 0;
-}
-
-TEST(CrossCheck, OlefileInStrictModeReadsOurFilesExactly) {
-    if (!HaveOlefile()) GTEST_SKIP() << "python3-olefile is not installed";
-    TempDir dir;
-    Contents written = WriteSample(dir.WideFile("sample.stg"));
-    fs::create_directory(dir.File("out"));
-    int status = 0;
-    std::string listing = RunCommand("/usr/bin/python3 " TARN_IMAGE_TEST_DIR "/olefile_dump.py '" +
-                                         dir.File("sample.stg").string() + "' '" +
-                                         dir.File("out").string() + "' 2>&1",
+    // olefile copies the file out as a folder tree.
+    if (Have("/usr/bin/python3 -c 'import olefile'")) {
+        std::string out = RunCommand("/usr/bin/python3 " TARN_IMAGE_TEST_DIR "/olefile_dump.py '" +
+                                         file + "' '" + m_dir.File("ole").string() + "' 2>&1",
                                      &status);
-    ASSERT_EQ(status, 0) << listing;
-    Contents read;
-    std::istringstream lines(listing);
-    std::string kind, name;
-    while (lines >> kind >> name) {
-        if (kind == "storage") {
-            read.storages.insert(name);
-        } else {
-            size_t size = 0;
-            lines >> size;
-            read.streams[name] = test::ReadFileBytes(dir.File("out") / name);
-            EXPECT_EQ(read.streams[name].size(), size) << name;
-        }
+        ASSERT_EQ(status, 0) << out;
+        ExpectSame(m_sample, FromFolder(m_dir.File("ole")), "olefile");
+    } else {
+        missing += " python3-olefile";
     }
-    ExpectSameContents(written, read, "olefile");
+    // gsf list: "d <size> <path>" or "f <date> <time> <size> <path>", and a first
+    // line that names the file.
+    if (Have("command -v gsf")) {
+        std::string listing = RunCommand("gsf list '" + file + "' 2>&1", &status);
+        ASSERT_EQ(status, 0) << listing;
+        Tree read;
+        std::istringstream lines(listing);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            std::vector<std::string> f;
+            for (std::string w; fields >> w;) f.push_back(w);
+            if (f.size() < 3 || f[0].size() != 1 || f.back() == "*root*") continue;
+            auto& item = read[f.back()];
+            if (f[0] == "d") continue;
+            std::string bytes = RunCommand("gsf cat '" + file + "' '" + f.back() + "'", &status);
+            EXPECT_EQ(status, 0) << f.back();
+            EXPECT_EQ(std::to_string(bytes.size()), f[f.size() - 2]) << f.back();
+            item = std::vector<uint8_t>(bytes.begin(), bytes.end());
+        }
+        ExpectSame(m_sample, read, "gsf");
+    } else {
+        missing += " libgsf-bin";
+    }
+    if (!missing.empty()) GTEST_SKIP() << "not installed:" << missing;
 }
 
-TEST(CrossCheck, GsfListsAndCatsOurFilesExactly) {
-    if (!HaveGsf()) GTEST_SKIP() << "gsf (libgsf-bin) is not installed";
-    TempDir dir;
-    const std::string file = dir.File("sample.stg").string();
-    Contents written = WriteSample(dir.WideFile("sample.stg"));
-    int status = 0;
-    std::string listing = RunCommand("gsf list '" + file + "' 2>&1", &status);
-    ASSERT_EQ(status, 0) << listing;
-    // Lines: "d <size> <path>" or "f <date> <time> <size> <path>"; the first
-    // line names the file.
-    Contents read;
-    std::istringstream lines(listing);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::vector<std::string> f;
-        for (std::string w; fields >> w;) f.push_back(w);
-        if (f.size() < 3 || f[0].size() != 1) continue;
-        const std::string& name = f.back();
-        if (f[0] == "d") {
-            if (name != "*root*") read.storages.insert(name);
-        } else {
-            std::string bytes = RunCommand("gsf cat '" + file + "' '" + name + "'", &status);
-            EXPECT_EQ(status, 0) << name;
-            EXPECT_EQ(std::to_string(bytes.size()), f[f.size() - 2]) << name;
-            read.streams[name].assign(bytes.begin(), bytes.end());
-        }
-    }
-    ExpectSameContents(written, read, "gsf");
-}
-
-TEST(CrossCheck, WeReadWhatGsfWritesExactly) {
-    if (!HaveGsf()) GTEST_SKIP() << "gsf (libgsf-bin) is not installed";
-    TempDir dir;
-    // A folder tree that gsf turns into storages and streams.
-    const fs::path src = dir.File("Src");
-    fs::create_directories(src / "Outer" / "Inner");
-    fs::create_directories(src / "Many");
-    Contents expected;
-    expected.storages = {"Src", "Src/Outer", "Src/Outer/Inner", "Src/Many"};
-    uint32_t seed = 7;
-    auto put = [&](const std::string& rel, size_t size) {
-        expected.streams["Src/" + rel] = Pattern(size, seed++);
-        test::WriteFileBytes(src / rel, expected.streams["Src/" + rel]);
-    };
-    for (size_t size : {0, 63, 64, 65, 511, 512, 513, 4095, 4096, 4097})
-        put("S" + std::to_string(size), size);
-    put("Outer/Inner/Deep", 70000);
-    put("Outer/Small", 10);
-    for (int i = 0; i < 40; ++i) put("Many/Item" + std::to_string(i), static_cast<size_t>(i) * 37);
-    put("Big", 3u << 20);
+TEST_F(CrossCheck, WeReadWhatGsfWritesExactly) {
+    if (!Have("command -v gsf")) GTEST_SKIP() << "gsf (libgsf-bin) is not installed";
     int status = 0;
     std::string out =
-        RunCommand("cd '" + dir.path().string() + "' && gsf createole gsf.stg Src 2>&1", &status);
+        RunCommand("cd '" + m_dir.path().string() + "' && gsf createole gsf.stg Src 2>&1", &status);
     ASSERT_EQ(status, 0) << out;
-    ExpectSameContents(expected, ReadWithOurLayer(dir.WideFile("gsf.stg")), "our layer");
+    Tree expected = FromFolder(m_dir.path() / "Src", "Src/");
+    expected["Src"];
+    ExpectSame(expected, ReadWithOurLayer(m_dir.WideFile("gsf.stg")), "our layer");
 }
 
 }  // namespace

@@ -5,44 +5,28 @@
 
 #include <cstring>
 
-#include "platform/storage/storage.h"
 #include "tests/image/test_files.h"
 
 namespace tarn {
 namespace {
 
-using test::Pattern;
-
-constexpr DWORD kCreate = 0x1012;
-
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using namespace test;
 
 // A file with a stream in the mini stream ("Small", 100 bytes), one in its own
 // sectors ("Large", 5000 bytes) and a storage with a small stream.
 class Malformed : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::u16string path = m_dir.WideFile("base.stg");
         {
-            StgPtr<IStorage> root;
-            ASSERT_EQ(StgCreateDocfile(path.c_str(), kCreate, 0, root.Out()), S_OK);
-            for (auto [name, size] : {std::pair{u"Small", 100}, {u"Large", 5000}}) {
-                StgPtr<IStream> s;
-                ASSERT_EQ(root->CreateStream(name, kCreate, 0, 0, s.Out()), S_OK);
-                ASSERT_EQ(s->Write(Pattern(size, size).data(), size, nullptr), S_OK);
-            }
-            StgPtr<IStorage> sub;
+            StgPtr<IStorage> root, sub;
+            ASSERT_EQ(StgCreateDocfile(m_dir.WideFile("base.stg").c_str(), kCreate, 0, root.Out()),
+                      S_OK);
+            ASSERT_EQ(WriteStream(root.get(), u"Small", Pattern(100, 1)), S_OK);
+            ASSERT_EQ(WriteStream(root.get(), u"Large", Pattern(5000, 2)), S_OK);
             ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, sub.Out()), S_OK);
-            StgPtr<IStream> s;
-            ASSERT_EQ(sub->CreateStream(u"Inner", kCreate, 0, 0, s.Out()), S_OK);
-            ASSERT_EQ(s->Write(Pattern(200, 2).data(), 200, nullptr), S_OK);
+            ASSERT_EQ(WriteStream(sub.get(), u"Inner", Pattern(200, 3)), S_OK);
         }
-        m_base = test::ReadFileBytes(m_dir.File("base.stg"));
+        m_base = ReadFileBytes(m_dir.File("base.stg"));
         ASSERT_EQ(Open(m_base), S_OK);
     }
 
@@ -58,9 +42,6 @@ protected:
         ADD_FAILURE() << "no such entry";
         return DirSector();
     }
-    static uint32_t IdOf(size_t entryOffset, size_t dirSector) {
-        return static_cast<uint32_t>((entryOffset - dirSector) / 128);
-    }
 
     // Opens bytes and walks every element; the first failure is returned.
     static HRESULT Open(const std::vector<uint8_t>& bytes) {
@@ -74,106 +55,78 @@ protected:
         return root->EnumElements(&elements);
     }
 
-    test::TempDir m_dir;
+    TempDir m_dir;
     std::vector<uint8_t> m_base;
 };
 
 TEST_F(Malformed, TruncatedAtEverySectorBoundary) {
     ASSERT_EQ(m_base.size() % 512, 0u);
     for (size_t cut = 0; cut < m_base.size(); cut += 512) {
-        std::vector<uint8_t> bytes(m_base.begin(), m_base.begin() + static_cast<ptrdiff_t>(cut));
-        test::WriteFileBytes(m_dir.File("cut.stg"), bytes);
+        WriteFileBytes(
+            m_dir.File("cut.stg"),
+            std::vector<uint8_t>(m_base.begin(), m_base.begin() + static_cast<long>(cut)));
         StgPtr<IStorage> root;
-        EXPECT_TRUE(FAILED(StgOpenStorage(m_dir.WideFile("cut.stg").c_str(), nullptr, 0x10, nullptr,
-                                          0, root.Out())))
+        EXPECT_TRUE(FAILED(StgOpenStorage(m_dir.WideFile("cut.stg").c_str(), nullptr, kOpen,
+                                          nullptr, 0, root.Out())))
             << "cut at " << cut;
         EXPECT_FALSE(root);
     }
 }
 
-TEST_F(Malformed, BrokenChains) {
-    uint32_t large = Get32(m_base, Entry(u"Large") + 0x74);
-    uint32_t small = Get32(m_base, Entry(u"Small") + 0x74);
-    uint32_t miniFat = Get32(m_base, 0x3C);
+TEST_F(Malformed, DamagedChainsDirectoriesAndHeaders) {
+    const size_t dir = DirSector(), small = Entry(u"Small"), large = Entry(u"Large"),
+                 sub = Entry(u"Sub"), inner = Entry(u"Inner");
+    const uint32_t largeStart = Get32(m_base, large + 0x74),
+                   smallStart = Get32(m_base, small + 0x74);
+    const size_t miniFat = SectorAt(Get32(m_base, 0x3C));
+    auto id = [&](size_t entry) { return static_cast<uint32_t>((entry - dir) / 128); };
     struct Damage {
         const char* what;
         size_t at;
         uint32_t value;
+        int width = 4;
     } damages[] = {
-        {"FAT cycle back to the stream's start", FatEntry(large + 4), large},
-        {"FAT self-loop", FatEntry(large), large},
-        {"two streams sharing sectors", Entry(u"Large") + 0x74, Get32(m_base, 0x30)},
-        {"stream start out of range", Entry(u"Large") + 0x74, 100000},
-        {"FAT link out of range", FatEntry(large + 1), 0x7FFFFFFF},
-        {"free sector inside a chain", FatEntry(large + 2), 0xFFFFFFFF},
+        {"FAT cycle back to the stream's start", FatEntry(largeStart + 4), largeStart},
+        {"FAT self-loop", FatEntry(largeStart), largeStart},
+        {"two streams sharing sectors", large + 0x74, Get32(m_base, 0x30)},
+        {"stream start out of range", large + 0x74, 100000},
+        {"FAT link out of range", FatEntry(largeStart + 1), 0x7FFFFFFF},
+        {"free sector inside a chain", FatEntry(largeStart + 2), 0xFFFFFFFF},
         {"directory start out of range", 0x30, 5000},
         {"FAT sector out of range", 0x4C, 0xFFFFFFF0},
-        {"stream size beyond the file", Entry(u"Large") + 0x78, 1000000},
-        {"root size beyond the file", DirSector() + 0x78, 0x7FFFFFC0},
-        {"mini chain leaves the mini stream", SectorAt(miniFat) + 4 * small, 500},
-        {"mini chain cycle", SectorAt(miniFat) + 4 * (small + 1), small},
-        {"stream start beyond the mini stream", Entry(u"Small") + 0x74, 4000},
+        {"stream size beyond the file", large + 0x78, 1000000},
+        {"root size beyond the file", dir + 0x78, 0x7FFFFFC0},
+        {"mini chain leaves the mini stream", miniFat + 4 * smallStart, 500},
+        {"mini chain cycle", miniFat + 4 * (smallStart + 1), smallStart},
+        {"stream start beyond the mini stream", small + 0x74, 4000},
         {"more FAT sectors than the DIFAT holds", 0x2C, 200},
         {"FAT count beyond the file", 0x2C, 0x40000000},
+        // Links that lead back into the tree: each entry may be reached once only.
+        {"left link to itself", small + 0x44, id(small)},
+        {"sibling link into the parent's tree", inner + 0x48, Get32(m_base, dir + 0x4C)},
+        {"storage containing itself", sub + 0x4C, id(sub)},
+        {"root linked as an element", sub + 0x4C, 0},
+        {"link out of range", large + 0x44, 9999},
+        {"unknown entry type", large + 0x42, 7, 1},
+        {"name longer than 31 units", large + 0x40, 70, 1},
+        {"first entry not the root", dir + 0x42, 1, 1},
+        {"empty name", small, 0, 2},
+        {"signature", 0, 0xD1, 1},
+        {"byte order", 0x1C, 0xFF, 1},
+        {"major version", 0x1A, 5, 1},
+        {"sector shift", 0x1E, 12, 1},
+        {"mini sector shift", 0x20, 7, 1},
+        {"mini stream cutoff", 0x39, 0x20, 1},
     };
     for (const Damage& d : damages) {
         std::vector<uint8_t> bytes = m_base;
-        Put32(bytes, d.at, d.value);
+        for (int i = 0; i < d.width; ++i)
+            bytes[d.at + i] = static_cast<uint8_t>(d.value >> (8 * i));
         EXPECT_TRUE(FAILED(Open(bytes))) << d.what;
     }
-}
-
-TEST_F(Malformed, BrokenDirectory) {
-    size_t dir = DirSector();
-    size_t small = Entry(u"Small"), large = Entry(u"Large"), sub = Entry(u"Sub"),
-           inner = Entry(u"Inner");
-    uint32_t rootChild = Get32(m_base, dir + 0x4C);
-    auto with = [&](size_t at, uint32_t value) {
-        std::vector<uint8_t> bytes = m_base;
-        Put32(bytes, at, value);
-        return bytes;
-    };
-    // Links that lead back into the tree: each entry may be reached once only.
-    EXPECT_TRUE(FAILED(Open(with(small + 0x44, IdOf(small, dir))))) << "left link to itself";
-    EXPECT_TRUE(FAILED(Open(with(inner + 0x48, rootChild))))
-        << "sibling link into the parent's tree";
-    EXPECT_TRUE(FAILED(Open(with(sub + 0x4C, IdOf(sub, dir))))) << "storage containing itself";
-    EXPECT_TRUE(FAILED(Open(with(sub + 0x4C, 0)))) << "root linked as an element";
-    EXPECT_TRUE(FAILED(Open(with(large + 0x44, 9999)))) << "link out of range";
-    // Fields of one entry.
     std::vector<uint8_t> bytes = m_base;
-    bytes[large + 0x42] = 7;
-    EXPECT_TRUE(FAILED(Open(bytes))) << "unknown entry type";
-    bytes = m_base;
-    bytes[large + 0x40] = 70;
-    EXPECT_TRUE(FAILED(Open(bytes))) << "name longer than 31 units";
-    bytes = m_base;
-    bytes[dir + 0x42] = 1;
-    EXPECT_TRUE(FAILED(Open(bytes))) << "first entry not the root";
-    bytes = m_base;
     std::memcpy(&bytes[large], u"SMALL", 10);
     EXPECT_TRUE(FAILED(Open(bytes))) << "two elements of one name";
-    bytes = m_base;
-    bytes[small] = 0;
-    bytes[small + 1] = 0;
-    EXPECT_TRUE(FAILED(Open(bytes))) << "empty name";
-}
-
-TEST_F(Malformed, HeaderFieldsOutsideTheFormat) {
-    struct Field {
-        const char* what;
-        size_t at;
-        uint8_t value;
-    } fields[] = {
-        {"signature", 0, 0xD1},         {"byte order", 0x1C, 0xFF},
-        {"major version", 0x1A, 5},     {"sector shift", 0x1E, 12},
-        {"mini sector shift", 0x20, 7}, {"mini stream cutoff", 0x39, 0x20},
-    };
-    for (const Field& f : fields) {
-        std::vector<uint8_t> bytes = m_base;
-        bytes[f.at] = f.value;
-        EXPECT_TRUE(FAILED(Open(bytes))) << f.what;
-    }
     EXPECT_TRUE(FAILED(Open({}))) << "empty file";
     EXPECT_TRUE(FAILED(Open(std::vector<uint8_t>(m_base.begin(), m_base.begin() + 100))))
         << "part of a header";
