@@ -1,6 +1,7 @@
 // Connecting and disconnecting: the automatic connect, station parsing, the
 // drive answering at another station, and the paths that stay offline.
 #include "dialog_fixture.h"
+#include "tests/app_platform/fake_tree.h"
 #include "platform/wide_string.h"
 
 namespace tarn::test {
@@ -86,6 +87,48 @@ TEST_F(DialogTest, ChosenPortIsRemembered) {
     dlg->OnCbnSelchangeComPort();
     const auto* record = static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 0));
     EXPECT_EQ(profile.GetProfileInt(kSectionComm, kKeyComPortSel, 0), record->nComPort);
+}
+
+}  // namespace tarn::test
+
+namespace tarn::test {
+
+TEST_F(DialogTest, PortListShowsTheDrivesBridgesAndSelectsTheRememberedOne) {
+    FakeTree tree;
+    tree.AddUsbTty("ttyUSB0", "1-1", "10c4", "Silicon Labs", "CP2102 USB to UART Bridge Controller");
+    tree.AddUsbTty("ttyUSB1", "1-2", "0403", "FTDI", "FT232R USB UART");
+    tree.AddUsbTty("ttyUSB2", "1-3", "10c4", "silicon labs", "CP2104");
+    tree.AddBoardTty("ttyS0", 4);
+    profile.WriteProfileInt(kSectionComm, kKeyComPortSel, 99);
+    auto start = [&] {
+        CTarnToolkitDlg::Options options;
+        options.ports = tree.Roots();
+        options.portTrace = nullptr;
+        dlg = std::make_unique<CTarnToolkitDlg>(profile, host, options);
+        view = std::make_unique<RecordingView>([this](uint32_t m, WPARAM w, LPARAM l) { return dlg->WindowProc(m, w, l); });
+        dlg->Attach(view.get());
+        dlg->OnInitDialog();
+    };
+    start();
+    // Only the bridges whose name carries the drive's keyword, in any case.
+    ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 2);
+    const auto* first = static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 0));
+    const auto* second = static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 1));
+    EXPECT_EQ(view->combos[IDC_COM_PORT][0].first,
+              WidenFormat("Port %d:'", first->nComPort) + first->strFriendlyName + u"'");
+    EXPECT_NE(ToUtf8(second->strFriendlyName).find("ttyUSB2"), std::string::npos);
+    EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 0) << "the remembered port 99 is not listed";
+    EXPECT_EQ(dlg->m_Link.Ports().PathOf(second->nComPort), (tree.Roots().devRoot / "ttyUSB2").string());
+
+    profile.WriteProfileInt(kSectionComm, kKeyComPortSel, second->nComPort);
+    const int remembered = second->nComPort;
+    start();
+    EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 1);
+    tree.Remove("ttyUSB2");  // unplugged: the first item is selected again
+    start();
+    ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 1);
+    EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 0);
+    EXPECT_NE(static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 0))->nComPort, remembered);
 }
 
 }  // namespace tarn::test
