@@ -8,7 +8,7 @@
 
 #include "app/console/command_line.h"
 #include "app/console/console_io.h"
-#include "app/console/inspect.h"
+#include "app/console/image_report.h"
 #include "app/console/ports_command.h"
 #include "app/console/session.h"
 #include "app/console/sim_command.h"

@@ -4,7 +4,6 @@
 
 #include "link/crc16.h"
 #include "link/link_packet.h"
-#include "link/link_tables.h"
 #include "link/trace.h"
 #include "platform/wide_string.h"
 
@@ -38,31 +37,6 @@ TEST(Frames, HexTraceIsBoundedTo66Bytes) {
     const std::u16string trace = HexTrace(bytes.data(), bytes.size());
     EXPECT_EQ(trace.size(), 198u);
     EXPECT_EQ(ToUtf8(trace.substr(0, 6)), "0F AB ");
-}
-
-TEST(Frames, BaudAndProtocolCodes) {
-    for (int code : {1, 10, 500, -3}) {
-        EXPECT_EQ(BaudForCode(code).baud, 9600u) << code;
-        EXPECT_EQ(BaudForCode(code).readTotalConstantMs * 60, 2100u) << code;
-    }
-    EXPECT_EQ(BaudForCode(501).baud, 2000000u);
-    EXPECT_EQ(BaudForCode(501).readTotalConstantMs * 60, 600u);
-    EXPECT_EQ(BaudForCode(7).baud, 921600u);
-    EXPECT_EQ(BaudForCode(7).readTotalConstantMs * 60, 300u);
-    EXPECT_EQ(BaudForCode(6).readTotalConstantMs * 60, 180u);
-
-    const ProtocolSetting nine = ProtocolForCode(9);
-    EXPECT_EQ(nine.dataBits, 7);
-    EXPECT_EQ(nine.parity, Parity::None);
-    EXPECT_EQ(nine.stopBits, 2);
-    EXPECT_TRUE(nine.rtu);
-    const ProtocolSetting minusOne = ProtocolForCode(-1);
-    EXPECT_EQ(minusOne.dataBits, 7);
-    EXPECT_FALSE(minusOne.rtu);
-    EXPECT_EQ(ProtocolForCode(7).parity, Parity::Even);
-    EXPECT_EQ(ProtocolForCode(2).parity, Parity::Odd);
-    EXPECT_FALSE(ProtocolForCode(5).rtu);
-    EXPECT_TRUE(ProtocolForCode(6).rtu);
 }
 
 }  // namespace tarn::test

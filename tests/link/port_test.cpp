@@ -52,9 +52,11 @@ TEST(Port, ClosePortPausesOnlyWhenOpen) {
 }
 
 TEST_F(LinkTest, SetupPortAppliesEveryCode) {
-    EXPECT_TRUE(link.SetupPort(1, 6, 12000, 4096));
-    EXPECT_EQ(link.Line().baud, 9600u);
-    EXPECT_EQ(link.ResponseTimeout(), 2100u);
+    for (int unknown : {1, 10, 500}) {
+        EXPECT_TRUE(link.SetupPort(unknown, 6, 12000, 4096));
+        EXPECT_EQ(link.Line().baud, 9600u);
+        EXPECT_EQ(link.ResponseTimeout(), 2100u);
+    }
     EXPECT_TRUE(link.SetupPort(501, 6, 12000, 4096));
     EXPECT_EQ(link.Line().baud, 2000000u);
     EXPECT_EQ(link.ResponseTimeout(), 600u);

@@ -1,4 +1,4 @@
-#include "app/console/inspect.h"
+#include "app/console/image_report.h"
 
 #include <cinttypes>
 #include <cstdio>
