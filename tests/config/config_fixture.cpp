@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "link/link_tables.h"
 #include "platform/wide_string.h"
 
 namespace tarn::test {
@@ -33,15 +32,7 @@ sim::DriveDescription SmallDrive() {
 }
 
 void ConfigTest::Start(const sim::DriveDescription& description) {
-    link.reset();
-    drive.reset();
-    model = std::make_shared<sim::ServoDrive>(description);
-    drive = std::make_unique<sim::VirtualDrive>(description.station, model);
-    link = std::make_unique<CHCT_COMM>();
-    ASSERT_EQ(link->OpenPort(drive->Path(), kLinkBaudCode, kLinkProtocolCode), 1);
-    inst.SetStation(description.station);
-    impl.GetCmd()->m_pLink = link.get();
-    impl.GetCmd()->m_pDevInst = &inst;
+    ASSERT_TRUE(StartRig(description));
     impl.GetCmd()->SetClock(&clock);
     mgr.SetCmdImpl(&impl);
     mgr.SetPcfRoot(FromUtf8(::testing::TempDir() + "tarn-config-pcf"));

@@ -12,6 +12,7 @@
 #include "image/cfg_exchange.h"
 #include "link/hct_comm.h"
 #include "params/para_mgr.h"
+#include "tests/common/drive_rig.h"
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 
@@ -47,7 +48,7 @@ private:
 // A small three-axis drive with contents in every area and two parameter groups.
 sim::DriveDescription SmallDrive();
 
-class ConfigTest : public ::testing::Test {
+class ConfigTest : public ::testing::Test, protected DriveRig {
 protected:
     void SetUp() override { Start(SmallDrive()); }
     void Start(const sim::DriveDescription& description);
@@ -55,11 +56,6 @@ protected:
     // "U<area>@<address>", register writes "W<addr>=<value>", reads "R<addr>".
     std::vector<std::string> Traffic();
 
-    std::shared_ptr<sim::ServoDrive> model;
-    std::unique_ptr<sim::VirtualDrive> drive;
-    std::unique_ptr<CHCT_COMM> link;
-    IDeviceInstImpl inst;
-    CmdImpl impl;
     CParaMgr mgr;
     CCfgExchange cfg;
     FastClock clock;

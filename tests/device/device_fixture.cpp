@@ -3,22 +3,11 @@
 #include <cstdio>
 
 #include "link/link_packet.h"
-#include "link/link_tables.h"
 #include "platform/wide_string.h"
 
 namespace tarn::test {
 
-void DeviceTest::Start(const sim::DriveDescription& description) {
-    link.reset();
-    drive.reset();
-    model = std::make_shared<sim::ServoDrive>(description);
-    drive = std::make_unique<sim::VirtualDrive>(description.station, model);
-    link = std::make_unique<CHCT_COMM>();
-    ASSERT_EQ(link->OpenPort(drive->Path(), kLinkBaudCode, kLinkProtocolCode), 1);
-    inst.SetStation(description.station);
-    cmd.m_pLink = link.get();
-    cmd.m_pDevInst = &inst;
-}
+void DeviceTest::Start(const sim::DriveDescription& description) { ASSERT_TRUE(StartRig(description)); }
 
 std::vector<std::string> DeviceTest::Traffic() {
     std::vector<std::string> lines;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/device_cmd.h"
+#include "tests/common/drive_rig.h"
 #include "device/device_inst.h"
 #include "link/hct_comm.h"
 #include "platform/wide_string.h"
@@ -15,7 +16,7 @@
 
 namespace tarn::test {
 
-class DeviceTest : public ::testing::Test {
+class DeviceTest : public ::testing::Test, protected DriveRig {
 protected:
     void SetUp() override { Start({}); }
     void Start(const sim::DriveDescription& description);
@@ -29,11 +30,7 @@ protected:
     void RefuseWhen(std::function<bool(const sim::Bytes& frame)> refuse);
     std::string LastError();
 
-    std::shared_ptr<sim::ServoDrive> model;
-    std::unique_ptr<sim::VirtualDrive> drive;
-    std::unique_ptr<CHCT_COMM> link;
-    IDeviceInstImpl inst;
-    CDeviceCmd cmd;
+    CDeviceCmd& cmd = *impl.GetCmd();
 };
 
 // Runs `operation` and returns the message it raised ("" when none).

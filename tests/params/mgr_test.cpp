@@ -19,6 +19,7 @@
 #include "platform/wide_string.h"
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
+#include "tests/common/drive_rig.h"
 
 namespace tarn::test {
 
@@ -67,18 +68,10 @@ sim::DriveDescription ThreeAxisDrive() {
     return d;
 }
 
-class MgrTest : public ::testing::Test {
+class MgrTest : public ::testing::Test, protected DriveRig {
 protected:
     void Start(const sim::DriveDescription& d) {
-        link.reset();
-        drive.reset();
-        model = std::make_shared<sim::ServoDrive>(d);
-        drive = std::make_unique<sim::VirtualDrive>(d.station, model);
-        link = std::make_unique<CHCT_COMM>();
-        ASSERT_EQ(link->OpenPort(drive->Path(), kLinkBaudCode, kLinkProtocolCode), 1);
-        inst.SetStation(d.station);
-        impl.GetCmd()->m_pLink = link.get();
-        impl.GetCmd()->m_pDevInst = &inst;
+        ASSERT_TRUE(StartRig(d));
         mgr.SetCmdImpl(&impl);
         mgr.m_hNotifyWnd = &window;
         mgr.SetPcfRoot(FromUtf8(pcfRoot.string()));
@@ -111,11 +104,6 @@ protected:
     }
 
     fs::path pcfRoot;
-    std::shared_ptr<sim::ServoDrive> model;
-    std::unique_ptr<sim::VirtualDrive> drive;
-    std::unique_ptr<CHCT_COMM> link;
-    IDeviceInstImpl inst;
-    CmdImpl impl;
     CParaMgr mgr;
     RecordingWindow window{mgr};
 };
