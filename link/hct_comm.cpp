@@ -1,5 +1,6 @@
 #include "link/hct_comm.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -72,6 +73,9 @@ void CHCT_COMM::RecvLoop() {
         phase = Phase::Header;
     };
     uint8_t tx[sizeof m_ReqBuf];
+    // Bytes read from the port and not yet taken by the scanner.
+    uint8_t stage[256];
+    size_t staged = 0, stagedEnd = 0;
     bool fatal = false;
 
     while (m_nThreadCmd == kThreadRun) {
@@ -99,26 +103,35 @@ void CHCT_COMM::RecvLoop() {
             continue;
         }
         if (wanted > 0) {
-            // Take what is there; when nothing is, block until bytes come, a
-            // request is handed over or the command changes.
-            size_t got = 0;
-            bool ok = m_hCom.ReadAvailable(m_RecvBuf + write, wanted, got);
-            if (ok && got == 0) {
+            if (staged == stagedEnd) {
+                // Block until bytes come, a request is handed over or the command
+                // changes; then take everything the port holds in one read.
                 SerialPort::Ready ready;
-                ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
-                if (ok && ready == SerialPort::Ready::Wake) m_wake.Drain();
-                if (ok) continue;
-            }
-            if (!ok) {
-                if (SerialPort::IsFatalError(m_hCom.LastError())) {
-                    fatal = true;
-                    break;
+                size_t got = 0;
+                bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
+                if (ok && ready == SerialPort::Ready::Wake) {
+                    m_wake.Drain();
+                    continue;
                 }
-                std::this_thread::sleep_for(milliseconds(100));
-                continue;
+                if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
+                if (!ok) {
+                    if (SerialPort::IsFatalError(m_hCom.LastError())) {
+                        fatal = true;
+                        break;
+                    }
+                    std::this_thread::sleep_for(milliseconds(100));
+                    continue;
+                }
+                staged = 0;
+                stagedEnd = got;
+                if (got == 0) continue;
             }
-            write += got;
-            wanted -= got;
+            // The scanner takes the bytes it wants, as if it had read them itself.
+            const size_t take = std::min(wanted, stagedEnd - staged);
+            std::memcpy(m_RecvBuf + write, stage + staged, take);
+            staged += take;
+            write += take;
+            wanted -= take;
         }
 
         if (wanted == 0) {

@@ -107,10 +107,12 @@ bool CHCT_COMM_BASE::TakeRequest(uint8_t* out, uint32_t& length) {
 }
 
 void CHCT_COMM_BASE::DeliverResponse(const uint8_t* payload, uint32_t length) {
-    std::lock_guard lock(m_mxHandoff);
-    length = std::min<uint32_t>(length, sizeof m_RxBuf);
-    std::memcpy(m_RxBuf, payload, length);
-    m_nRxLen = length;
+    {
+        std::lock_guard lock(m_mxHandoff);
+        length = std::min<uint32_t>(length, sizeof m_RxBuf);
+        std::memcpy(m_RxBuf, payload, length);
+        m_nRxLen = length;
+    }
     m_cvHandoff.notify_all();
 }
 
