@@ -7,7 +7,11 @@
 
 namespace tarn::test {
 
-void DeviceTest::Start(const sim::DriveDescription& description) { ASSERT_TRUE(StartRig(description)); }
+void DeviceTest::Start(const sim::DriveDescription& description) {
+    ASSERT_TRUE(StartRig(description));
+    cmd.m_pLink = link.get();
+    cmd.m_pDevInst = &inst;
+}
 
 std::vector<std::string> DeviceTest::Traffic() {
     std::vector<std::string> lines;

@@ -30,7 +30,7 @@ protected:
     void RefuseWhen(std::function<bool(const sim::Bytes& frame)> refuse);
     std::string LastError();
 
-    CDeviceCmd& cmd = *impl.GetCmd();
+    CDeviceCmd cmd;  // wired to the rig's link and device instance by Start
 };
 
 // Runs `operation` and returns the message it raised ("" when none).
