@@ -72,6 +72,13 @@ void CHCT_COMM::RecvLoop() {
         wanted = 2;
         phase = Phase::Header;
     };
+    // After a failed read or write: true when the port is gone; any other
+    // error is waited out for 100 ms.
+    auto PortLost = [this] {
+        if (SerialPort::IsFatalError(m_hCom.LastError())) return true;
+        std::this_thread::sleep_for(milliseconds(100));
+        return false;
+    };
     uint8_t tx[sizeof m_ReqBuf];
     // Bytes read from the port and not yet taken by the scanner.
     uint8_t stage[256];
@@ -85,11 +92,7 @@ void CHCT_COMM::RecvLoop() {
             bool ok = m_hCom.Write(tx, txLen, written);
             m_nWritten = static_cast<uint32_t>(written);
             if (!ok) {
-                if (SerialPort::IsFatalError(m_hCom.LastError())) {
-                    fatal = true;
-                    break;
-                }
-                std::this_thread::sleep_for(milliseconds(100));
+                if ((fatal = PortLost())) break;
                 continue;
             }
         }
@@ -115,11 +118,7 @@ void CHCT_COMM::RecvLoop() {
                 }
                 if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
                 if (!ok) {
-                    if (SerialPort::IsFatalError(m_hCom.LastError())) {
-                        fatal = true;
-                        break;
-                    }
-                    std::this_thread::sleep_for(milliseconds(100));
+                    if ((fatal = PortLost())) break;
                     continue;
                 }
                 staged = 0;
