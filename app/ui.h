@@ -88,19 +88,6 @@ public:
     virtual void EndDialog(int result) = 0;
 };
 
-// A message box that shows through a dialog's view (for objects that are given
-// an IMessageBox, such as the configuration's download).
-class ViewMessageBox : public IMessageBox {
-public:
-    explicit ViewMessageBox(IDialogView* view) : m_view(view) {}
-    int Show(const std::u16string& text, MbButtons buttons, MbIcon icon) override {
-        return m_view->MessageBox(text, buttons, icon);
-    }
-
-private:
-    IDialogView* m_view;
-};
-
 class CDlgToolkitUpload;
 
 // Modal dialogs that the main dialog opens.

@@ -2,6 +2,8 @@
 // The main dialog on a recording front end, with a virtual servo drive.
 #include <gtest/gtest.h>
 
+#include "tests/common/fast_clock.h"
+
 #include <functional>
 #include <memory>
 
@@ -13,16 +15,6 @@
 #include "sim/virtual_drive.h"
 
 namespace tarn::test {
-
-// Each Sleep moves the time on at once.
-class FastClock : public ITickClock {
-public:
-    uint32_t TickCount() override { return m_now; }
-    void Sleep(uint32_t ms) override { m_now += ms; }
-
-private:
-    uint32_t m_now = 5000;
-};
 
 // Answers the confirmation from a script and runs the upload dialog on a
 // recording view: `uploadScript` sets its boxes and presses Upload.

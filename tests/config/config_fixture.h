@@ -3,6 +3,8 @@
 // virtual servo drive, with a clock that only pretends to sleep.
 #include <gtest/gtest.h>
 
+#include "tests/common/fast_clock.h"
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,16 +19,6 @@
 #include "sim/virtual_drive.h"
 
 namespace tarn::test {
-
-// Each Sleep moves the time on at once.
-class FastClock : public ITickClock {
-public:
-    uint32_t TickCount() override { return m_now; }
-    void Sleep(uint32_t ms) override { m_now += ms; }
-
-private:
-    uint32_t m_now = 1000;
-};
 
 // Keeps the progress codes and message boxes.
 class Recorder : public IWindow, public IMessageBox {
