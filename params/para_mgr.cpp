@@ -76,6 +76,10 @@ void CParaMgr::ReadDefinitions() {
         }
         Post(WM_PARA_DONE, 1, 0);
     } catch (const std::u16string&) {
+        // A table cut short would disagree with its counts, and its items would
+        // hold no values the drive gave: nothing is kept, so an image saved now
+        // loads again and the next upload learns the groups anew.
+        ClearTable();
         Post(WM_PARA_DONE, 0, 9);
         throw;
     }

@@ -139,6 +139,31 @@ TEST_F(MgrTest, SixRefusedReadsEndTheUpload) {
     EXPECT_EQ(refused, 6 * 3) << "six refused reads of three attempts each";
 }
 
+TEST_F(MgrTest, GroupsCutShortLeaveATableThatSavesAndLoads) {
+    // The drive refuses the selector of group 1, the second of three.
+    drive->SetReplyHook([](const sim::LoggedRequest& r, const sim::Bytes&) -> std::optional<sim::Bytes> {
+        if (r.Function() != 0x06 || r.frame[2] != 0xFE || r.frame[3] != 0x04 || r.frame[5] != 1) return std::nullopt;
+        return WrapLinkPacket(kLinkTypeRtuResponse, sim::ExceptionReply(r.Station(), 0x06, 0x28));
+    });
+    EXPECT_FALSE(mgr.UploadValues());
+    EXPECT_EQ(mgr.GroupCount(), mgr.m_nGroupCount + mgr.m_nExtCount1 + mgr.m_nExtCount2);
+    fs::create_directories(pcfRoot);
+    const std::u16string path = FromUtf8((pcfRoot / "cut.cfb").string());
+    {
+        StgPtr<IStorage> root;
+        ASSERT_EQ(StgCreateDocfile(path.c_str(), kImageCreateMode, 0, root.Out()), S_OK);
+        ASSERT_EQ(mgr.SaveToStorage(root.get()), S_OK);
+    }
+    StgPtr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, kImageOpenMode, nullptr, 0, root.Out()), S_OK);
+    CParaMgr loaded;
+    EXPECT_EQ(loaded.LoadFromStorage(root.get(), 0), S_OK);
+
+    drive->SetReplyHook(nullptr);
+    ASSERT_TRUE(mgr.UploadValues()) << "the next upload learns every group";
+    EXPECT_EQ(mgr.GroupCount(), 3);
+}
+
 TEST_F(MgrTest, DownloadWritesOrdinaryDownloadableItems) {
     ASSERT_TRUE(mgr.UploadValues());
     mgr.Items(0)[1].SetValue(-2, 1);
