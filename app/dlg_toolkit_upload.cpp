@@ -2,6 +2,7 @@
 // reports the sizes read and saves them as an image.
 #include "app/dlg_toolkit_upload.h"
 
+#include "app/dialog_texts.h"
 #include "app/progress_display.h"
 #include "image/image_file.h"
 #include "params/para_mgr.h"
@@ -48,10 +49,21 @@ void CDlgToolkitUpload::OnBnClickedUpload() {
     cfg.IncludeDH = m_view->IsChecked(IDC_CHK_DH) ? 1 : 0;
     cfg.IncludeMH = m_view->IsChecked(IDC_CHK_MH) ? 1 : 0;
     cfg.IncludePara = m_view->IsChecked(IDC_CHK_PARA) ? 1 : 0;
-    const auto path = m_view->SaveFileDialog(u"Save Image", u"Kestrel img (*.tkw)|*.tkw||", u"*.tkw");
+    const auto path = m_view->SaveFileDialog(kSaveImageTitle, kSaveImageFilter, kSaveImageExtension,
+                                             {.hideReadOnly = true, .confirmOverwrite = true});
     if (!path) return;
     m_strPath = *path;
     StartRead();
+}
+
+void CDlgToolkitUpload::OnCancel() {
+    if (!m_busy) {
+        m_view->EndDialog(IDCANCEL);
+        return;
+    }
+    // The worker waits for this dialog to handle its result and save the image.
+    if (!m_endWhenIdle) AddLog(u"Closing when the upload has ended...");
+    m_endWhenIdle = true;
 }
 
 bool CDlgToolkitUpload::StartRead() {
@@ -82,6 +94,7 @@ LRESULT CDlgToolkitUpload::WindowProc(uint32_t message, WPARAM wParam, LPARAM lP
         OnReadDone(wParam == 1);
         m_busy = false;
         m_view->Enable(IDC_UPLOAD, true);
+        if (m_endWhenIdle) m_view->EndDialog(IDCANCEL);
     } else if (message == WM_DIALOG_MESSAGEBOX) {
         return WindowMessageBox::Handle(*m_view, lParam);
     }

@@ -28,6 +28,10 @@ public:
     bool OnInitDialog();
     LRESULT WindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
     void OnBnClickedUpload();
+    // Enter presses Upload, the default button. Esc or closing the window ends
+    // the dialog, or, while a read runs, as soon as its result has been handled.
+    void OnOK() { OnBnClickedUpload(); }
+    void OnCancel();
 
     bool StartRead();
     void OnReadDone(bool ok);
@@ -46,6 +50,7 @@ private:
     IDialogView* m_view = nullptr;
     std::thread m_hThread;
     std::atomic<bool> m_busy{false};
+    bool m_endWhenIdle = false;
 };
 
 }  // namespace tarn

@@ -41,6 +41,8 @@ bool FileExists(const std::u16string& path) {
 }  // namespace
 
 void CTarnToolkitDlg::OnEnChangeFile() {
+    // The running download reads the loaded image: it stays as it is.
+    if (m_busy) return;
     ResetSectionChecks();
     if (!FileExists(m_view->GetText(IDC_FILE)) || !LoadImageFile()) return;
     const CCfgExchange& cfg = GetCfgExchange();
@@ -127,7 +129,7 @@ bool CTarnToolkitDlg::StartWrite() {
     if (m_worker.joinable()) m_worker.join();
     // No second transfer, connect or upload while this one runs.
     m_busy = true;
-    EnableTransferButtons(false);
+    EnableTransferInputs(false);
     m_worker = std::thread([this] { RunOperation(); });
     return true;
 }

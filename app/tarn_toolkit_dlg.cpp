@@ -6,6 +6,7 @@
 
 #include <cctype>
 
+#include "app/dialog_texts.h"
 #include "app/dlg_toolkit_upload.h"
 #include "link/link_tables.h"
 #include "platform/ports/drive_port.h"
@@ -59,7 +60,9 @@ bool CTarnToolkitDlg::OnInitDialog() {
     m_view->SetTextColor(IDC_TITLE, kLabelText);
     m_view->SetTextColor(IDC_PART_NUMBER, kLabelText);
     m_view->SetText(IDC_PART_NUMBER, u"");
+    m_view->AppendSystemMenuItem(IDM_ABOUTBOX, kAboutMenuItem);
     InitComm();
+    m_view->SetFileBrowse(IDC_FILE, kImageBrowseExtension, kImageBrowseFilter);
     InitStation();
     m_view->ProgressSetRange(IDC_PROGRESS, 0, 100);
     m_view->ProgressSetPos(IDC_PROGRESS, 0);
@@ -143,6 +146,7 @@ int CTarnToolkitDlg::UsePort(const std::u16string& numberOrPath) {
     for (int i = 0; i < count; ++i) {
         if (static_cast<_tagComInfo*>(m_view->ComboGetData(IDC_COM_PORT, i))->nComPort == number) {
             m_view->ComboSetSel(IDC_COM_PORT, i);
+            OnCbnSelchangeComPort();  // remembered as a pick in the list would be
             return number;
         }
     }
@@ -152,6 +156,7 @@ int CTarnToolkitDlg::UsePort(const std::u16string& numberOrPath) {
     _tagComInfo* listed = m_PortList.AddTail(std::move(record));
     const int index = m_view->ComboAdd(IDC_COM_PORT, WidenFormat("Port %d:'", number) + numberOrPath + u"'", listed);
     m_view->ComboSetSel(IDC_COM_PORT, index);
+    OnCbnSelchangeComPort();
     return number;
 }
 
@@ -235,6 +240,23 @@ void CTarnToolkitDlg::OnTimer(uintptr_t timerId) {
     OnBnClickedOnline();
 }
 
+bool CTarnToolkitDlg::OnSysCommand(int command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    m_host.RunAboutDialog();
+    return true;
+}
+
+void CTarnToolkitDlg::EndWhenIdle(int result) {
+    if (!m_busy) {
+        m_view->EndDialog(result);
+        return;
+    }
+    // The worker reports into this dialog: ending now would leave it without a
+    // window, so the dialog ends when the worker's last message has been handled.
+    if (!m_endWhenIdle) AddLog(u"Closing when the transfer has ended...");
+    m_endWhenIdle = result;
+}
+
 void CTarnToolkitDlg::OnBnClickedGenerate() {
     if (m_busy) return;
     if (!m_bOnline) {
@@ -261,8 +283,8 @@ void CTarnToolkitDlg::ResetSectionChecks() {
     }
 }
 
-void CTarnToolkitDlg::EnableTransferButtons(bool enabled) {
-    for (int id : {IDC_ONLINE, IDC_DOWNLOAD, IDC_GENERATE}) m_view->Enable(id, enabled);
+void CTarnToolkitDlg::EnableTransferInputs(bool enabled) {
+    for (int id : {IDC_ONLINE, IDC_FILE, IDC_DOWNLOAD, IDC_GENERATE}) m_view->Enable(id, enabled);
 }
 
 LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lParam) {
@@ -283,7 +305,8 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
             return WindowMessageBox::Handle(*m_view, lParam);
         case WM_WORKER_ENDED:
             m_busy = false;
-            EnableTransferButtons(true);
+            EnableTransferInputs(true);
+            if (m_endWhenIdle) m_view->EndDialog(*m_endWhenIdle);
             break;
         default:
             break;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -55,8 +56,15 @@ public:
     void OnBnClickedDownload();
     void OnBnClickedGenerate();
     void OnTimer(uintptr_t timerId);
+    // A system-menu command; true when the dialog handled it (the about box).
+    bool OnSysCommand(int command);
+    // The framework's OK and Cancel commands (Enter in a field, Esc, closing the
+    // window): the dialog ends, or, while a transfer runs, as soon as it has ended.
+    void OnOK() { EndWhenIdle(IDOK); }
+    void OnCancel() { EndWhenIdle(IDCANCEL); }
 
-    // True while a download worker runs; its buttons are disabled meanwhile.
+    // True while a download worker runs; the inputs that could start another
+    // operation or change the loaded image are disabled meanwhile.
     bool IsBusy() const { return m_busy; }
     // Lists a port given by number or device path (as the `tarn` command takes
     // it) and selects it; returns its number, or -1 when the path does not exist.
@@ -91,7 +99,8 @@ private:
     void InitStation();
     // Appends from any thread: a worker's line goes through the window.
     void Log(const std::u16string& line);
-    void EnableTransferButtons(bool enabled);
+    void EnableTransferInputs(bool enabled);
+    void EndWhenIdle(int result);
 
     IProfile& m_profile;
     IDialogHost& m_host;
@@ -103,6 +112,7 @@ private:
     std::thread::id m_uiThread;
     std::thread m_worker;
     std::atomic<bool> m_busy{false};
+    std::optional<int> m_endWhenIdle;  // the end code of a close asked for during a transfer
 };
 
 }  // namespace tarn

@@ -33,6 +33,8 @@ constexpr int IDC_UP_LOG = 1008;
 constexpr int IDC_UP_PROGRESS = 1009;
 
 constexpr uint32_t WM_TIMER = 0x0113;
+// The system menu's about item.
+constexpr int IDM_ABOUTBOX = 16;
 
 struct Rgb {
     uint8_t r, g, b;
@@ -75,12 +77,24 @@ public:
     virtual void SetTimer(int timerId, unsigned milliseconds) = 0;
     virtual void KillTimer(int timerId) = 0;
 
+    // An edit field with a file-browse button: what the browse dialog offers.
+    // The filter is written as "Name|*.ext||".
+    virtual void SetFileBrowse(int id, const std::u16string& defaultExtension, const std::u16string& filter) = 0;
+    // Appends a separator and an item to the window's system menu, when the
+    // front end has one; choosing the item runs the dialog's OnSysCommand(command).
+    virtual void AppendSystemMenuItem(int command, const std::u16string& text) = 0;
+
     virtual int MessageBox(const std::u16string& text, MbButtons buttons = MbButtons::Ok,
                            MbIcon icon = MbIcon::Warning) = 0;
+    struct SaveFileOptions {
+        bool hideReadOnly = false;      // no "open as read-only" box
+        bool confirmOverwrite = false;  // ask before an existing file is chosen
+    };
     // The save-file dialog; nullopt when the user cancels.
     virtual std::optional<std::u16string> SaveFileDialog(const std::u16string& title,
                                                          const std::u16string& filter,
-                                                         const std::u16string& defaultExtension) = 0;
+                                                         const std::u16string& defaultExtension,
+                                                         SaveFileOptions options) = 0;
     // The dialog's window: Send runs the dialog's WindowProc on its thread and
     // waits; Post queues it there.
     virtual IWindow* Window() = 0;
@@ -94,8 +108,10 @@ class CDlgToolkitUpload;
 class IDialogHost {
 public:
     virtual ~IDialogHost() = default;
-    // "Please confirm": IDOK or IDCANCEL.
+    // "Please confirm" (CDlgConfirm, texts in app/dialog_texts.h): IDOK or IDCANCEL.
     virtual int RunConfirmDialog() = 0;
+    // The about box (CAboutDlg), modal.
+    virtual void RunAboutDialog() = 0;
     // Gives the upload dialog a view (Attach), runs its OnInitDialog and its
     // modal run; returns when the dialog has ended.
     virtual void RunUploadDialog(CDlgToolkitUpload& dialog) = 0;

@@ -21,8 +21,8 @@ const std::vector<Syntax>& Commands() {
         {"ports", "tarn ports    [--all] [--json]", 0, 0, {"--all", "--json"}, {}, {}},
         {"info", "tarn info     --port PORT [--station TEXT] [--json]", 0, 0, {"--json"},
          {"--port", "--station"}, {"--port"}},
-        {"upload", "tarn upload   OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para]", 1, 1,
-         {"--no-dh", "--no-mh", "--no-para"}, {"--port", "--station"}, {"--port"}},
+        {"upload", "tarn upload   OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes]", 1,
+         1, {"--no-dh", "--no-mh", "--no-para", "--yes"}, {"--port", "--station"}, {"--port"}},
         {"download",
          "tarn download IMAGE.tkw --port PORT [--station TEXT] [--no-program] [--no-dh] [--no-mh]\n"
          "              [--no-para] [--yes]",

@@ -1,14 +1,14 @@
 #include "app/console/console_host.h"
 
 #include "app/console/dialog_loop.h"
+#include "app/dialog_texts.h"
 #include "app/dlg_toolkit_upload.h"
 
 namespace tarn::console {
 
-const char16_t* const kConfirmText =
-    u"It will \n\n1.Servo off\n\n2.P5-39 set to 0\n\n3.P5-59 set to 0\n\n4.P5-88 set to 0";
-
 int ConsoleHost::RunConfirmDialog() { return m_io.Ask(kConfirmText) ? IDOK : IDCANCEL; }
+
+void ConsoleHost::RunAboutDialog() { m_io.Message(kAboutText); }
 
 void ConsoleHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
     auto& view = *m_views.emplace_back(

@@ -21,9 +21,6 @@ struct UploadChoice {
     std::optional<std::u16string> target;
 };
 
-// The text of the confirmation dialog.
-extern const char16_t* const kConfirmText;
-
 class ConsoleHost : public IDialogHost {
 public:
     ConsoleHost(ConsoleIo& io, UploadChoice upload) : m_io(io), m_upload(std::move(upload)) {}
@@ -32,6 +29,7 @@ public:
     void SetOwner(ConsoleView* owner) { m_owner = owner; }
 
     int RunConfirmDialog() override;
+    void RunAboutDialog() override;
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
 
     // Whether an upload dialog ran, and whether its log ended with "Finished!".

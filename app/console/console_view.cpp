@@ -1,5 +1,9 @@
 #include "app/console/console_view.h"
 
+#include <filesystem>
+
+#include "platform/wide_string.h"
+
 namespace tarn::console {
 
 ConsoleView::ConsoleView(ConsoleIo& io, int logId, int progressId, std::optional<std::u16string> saveAs)
@@ -111,7 +115,11 @@ int ConsoleView::MessageBox(const std::u16string& text, MbButtons buttons, MbIco
 }
 
 std::optional<std::u16string> ConsoleView::SaveFileDialog(const std::u16string&, const std::u16string&,
-                                                          const std::u16string&) {
+                                                          const std::u16string&, SaveFileOptions options) {
+    if (!m_saveAs || !options.confirmOverwrite) return m_saveAs;
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::path(ToUtf8(*m_saveAs)), ec)) return m_saveAs;
+    if (!m_io.Ask(u"\"" + *m_saveAs + u"\" already exists.\nDo you want to replace it?")) return std::nullopt;
     return m_saveAs;
 }
 

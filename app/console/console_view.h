@@ -58,9 +58,15 @@ public:
     void ProgressSetPos(int id, int position) override;
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;
+    // The console browses no files and has no system menu.
+    void SetFileBrowse(int, const std::u16string&, const std::u16string&) override {}
+    void AppendSystemMenuItem(int, const std::u16string&) override {}
     int MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) override;
+    // Answers with the file given on the command line; an existing one is
+    // replaced only when the user agrees (or gave --yes).
     std::optional<std::u16string> SaveFileDialog(const std::u16string& title, const std::u16string& filter,
-                                                 const std::u16string& defaultExtension) override;
+                                                 const std::u16string& defaultExtension,
+                                                 SaveFileOptions options) override;
     IWindow* Window() override { return &m_window; }
     void EndDialog(int result) override;
 

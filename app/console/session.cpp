@@ -87,7 +87,10 @@ int Session::Upload() {
         return 1;
     }
     if (m_host.UploadFinished()) return 0;
-    if (!m_io.Reported()) SayLinkReason("the upload failed");
+    if (m_io.Declined())
+        m_io.Error("the image exists and was not replaced: nothing was read (answer on a terminal, or give --yes)");
+    else if (!m_io.Reported())
+        SayLinkReason("the upload failed");
     return 1;
 }
 

@@ -14,6 +14,9 @@ TEST_F(DialogTest, StartsOfflineAndConnectsOnTheFirstTimerTick) {
     EXPECT_FALSE(view->shown[IDC_PROGRESS]);
     EXPECT_FALSE(view->enabled[IDC_CHK_DH]);
     EXPECT_EQ(view->timers, std::vector<int>{1});
+    EXPECT_EQ(view->browse[IDC_FILE], std::make_pair(std::u16string(u"Image"), std::u16string(u"Kestrel Image|*.tkw||")));
+    EXPECT_TRUE(dlg->OnSysCommand(view->systemMenu.begin()->first));
+    EXPECT_EQ(host.abouts, 1);
 
     view->Window()->Post(WM_TIMER, 1, 0);
     ASSERT_TRUE(view->PumpUntil([&] { return dlg->m_bOnline; }, 5000));
@@ -82,9 +85,8 @@ TEST_F(DialogTest, NoPortOrNoDriveStaysOfflineWithoutAMessage) {
     EXPECT_EQ(view->texts[IDC_ONLINE], u"Offline");
 }
 
-TEST_F(DialogTest, ChosenPortIsRemembered) {
-    StartDialog();
-    dlg->OnCbnSelchangeComPort();
+TEST_F(DialogTest, PortGivenByPathIsRememberedAsAPickInTheList) {
+    StartDialog();  // lists the virtual drive's path and selects it
     const auto* record = static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 0));
     EXPECT_EQ(profile.GetProfileInt(kSectionComm, kKeyComPortSel, 0), record->nComPort);
 }

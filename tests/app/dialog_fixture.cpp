@@ -17,6 +17,7 @@ void ScriptedHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
     upload.PumpUntil([&] { return !dialog.IsBusy(); });
     uploadLog = upload.Log(IDC_UP_LOG);
     uploadBoxes = upload.boxes;
+    uploadEnded = upload.ended;
 }
 
 sim::DriveDescription StandardDrive() {
@@ -46,6 +47,8 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
+    // A worker still reporting needs this thread to handle its messages.
+    if (dlg) view->PumpUntil([&] { return !dlg->IsBusy(); });
     dlg.reset();
     std::filesystem::remove_all(dir);
 }

@@ -25,12 +25,15 @@ public:
         return confirmAnswer;
     }
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
+    void RunAboutDialog() override { ++abouts; }
 
     int confirmAnswer = IDOK;
     int confirms = 0;
+    int abouts = 0;
     std::function<void(RecordingView&, CDlgToolkitUpload&)> uploadScript;
     std::vector<std::string> uploadLog;
     std::vector<std::string> uploadBoxes;
+    bool uploadEnded = false;
 };
 
 sim::DriveDescription StandardDrive();

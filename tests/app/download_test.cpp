@@ -1,6 +1,7 @@
 // The download from the main dialog: loading the image, the checks before the
 // write, the write's log, and every way it stops.
 #include "dialog_fixture.h"
+#include "tests/common/gate_clock.h"
 #include "image/image_file.h"
 #include "platform/wide_string.h"
 
@@ -36,6 +37,10 @@ protected:
         ASSERT_TRUE(dlg->m_bOnline);
         drive->ClearRequests();
     }
+    void TearDown() override {
+        gate.Release();
+        DialogTest::TearDown();
+    }
     void ChooseImage() {
         view->texts[IDC_FILE] = path;
         dlg->OnEnChangeFile();
@@ -45,6 +50,7 @@ protected:
         ASSERT_TRUE(view->PumpUntil([&] { return !dlg->IsBusy(); }));
     }
     std::u16string path;
+    GateClock gate;  // holds the burn's ready wait where a test needs it
 };
 
 int P5Writes(const std::vector<std::string>& traffic) {
@@ -79,6 +85,27 @@ TEST_F(DownloadTest, LoadTicksTheContentsAndTheWriteLogsEveryStage) {
     EXPECT_EQ(model->Area(0), std::vector<uint16_t>(30, 7));
     EXPECT_TRUE(view->enabled[IDC_DOWNLOAD]) << "the buttons come back after the write";
     EXPECT_FALSE(view->shown[IDC_PROGRESS]);
+}
+
+TEST_F(DownloadTest, DuringTheReadyWaitTheImageStaysAndClosingWaitsForTheEnd) {
+    ChooseImage();
+    dlg->m_CmdImpl.GetCmd()->SetClock(&gate);
+    gate.HoldSleepsOf(200);  // the ready bit's polls
+    dlg->OnBnClickedDownload();
+    ASSERT_TRUE(view->PumpUntil([&] { return gate.Holding(); })) << "the worker is in the ready wait";
+    EXPECT_FALSE(view->enabled[IDC_FILE]);
+    dlg->OnEnChangeFile();  // the field changed anyway: the loaded image must stay
+    dlg->OnCancel();
+    EXPECT_FALSE(view->ended);
+    gate.Release();
+    ASSERT_TRUE(view->PumpUntil([&] { return view->ended; }));
+    const auto log = Log();
+    ASSERT_GE(log.size(), 6u);
+    EXPECT_EQ(log[0], "Read data from \"" + ToUtf8(path) + "\"...") << "the log was not emptied";
+    EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()),
+              (std::vector<std::string>{"Burning and verifying...", "Closing when the transfer has ended...",
+                                        "Finished.", "=================", "Finished!"}));
+    EXPECT_TRUE(view->enabled[IDC_FILE]);
 }
 
 TEST_F(DownloadTest, RefusalsBeforeTheWrite) {

@@ -38,8 +38,13 @@ public:
     void SetTimer(int timerId, unsigned) override { timers.push_back(timerId); }
     void KillTimer(int timerId) override { killed.push_back(timerId); }
     int MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) override;
+    void SetFileBrowse(int id, const std::u16string& extension, const std::u16string& filter) override {
+        browse[id] = {extension, filter};
+    }
+    void AppendSystemMenuItem(int command, const std::u16string& text) override { systemMenu[command] = text; }
     std::optional<std::u16string> SaveFileDialog(const std::u16string&, const std::u16string&,
-                                                 const std::u16string&) override {
+                                                 const std::u16string&, SaveFileOptions options) override {
+        saveOptions = options;
         return saveAs;
     }
     IWindow* Window() override { return &m_window; }
@@ -61,6 +66,9 @@ public:
     std::vector<std::string> boxes;        // the texts shown
     std::deque<int> answers;               // answers to give, IDOK when empty
     std::optional<std::u16string> saveAs;  // the save-file dialog's answer
+    SaveFileOptions saveOptions;
+    std::map<int, std::pair<std::u16string, std::u16string>> browse;  // extension, filter
+    std::map<int, std::u16string> systemMenu;
     bool ended = false;
 
 private:

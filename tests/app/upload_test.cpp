@@ -64,4 +64,23 @@ TEST_F(UploadTest, OnlyMHAndASaveThatFails) {
     EXPECT_EQ(host.uploadBoxes, std::vector<std::string>{"Fail!"});
 }
 
+TEST_F(UploadTest, ClosingDuringTheReadEndsTheDialogOnceTheImageIsSaved) {
+    const auto target = dir / "out.tkw";
+    IDialogView::SaveFileOptions options;
+    host.uploadScript = [&](RecordingView& upload, CDlgToolkitUpload& dialog) {
+        upload.saveAs = FromUtf8(target.string());
+        dialog.OnOK();  // Enter presses Upload, the default button
+        options = upload.saveOptions;
+        dialog.OnCancel();
+        EXPECT_FALSE(upload.ended) << "the read runs";
+    };
+    dlg->OnBnClickedGenerate();
+    EXPECT_TRUE(options.hideReadOnly && options.confirmOverwrite);
+    EXPECT_TRUE(host.uploadEnded);
+    ASSERT_GE(host.uploadLog.size(), 2u);
+    EXPECT_EQ(host.uploadLog[1], "Closing when the upload has ended...");
+    EXPECT_EQ(host.uploadLog.back(), "Finished!");
+    EXPECT_TRUE(std::filesystem::exists(target));
+}
+
 }  // namespace tarn::test

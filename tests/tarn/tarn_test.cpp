@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "device/drive_registers.h"
@@ -27,6 +28,11 @@ uint32_t WordsCrc(const std::vector<uint16_t>& words) {
         bytes.push_back(static_cast<uint8_t>(w >> 8));
     }
     return Crc32(bytes.data(), bytes.size());
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 Lines Tail(const Lines& lines, size_t n) { return Lines(lines.end() - static_cast<long>(std::min(n, lines.size())), lines.end()); }
@@ -183,6 +189,19 @@ TEST_F(TarnTest, QuestionsAreAnsweredNoWithoutTerminalAndYesWithYes) {
     EXPECT_NE(yes.err.find("DH"), std::string::npos);  // the question is still shown
     EXPECT_EQ(yes.err.find('\r'), std::string::npos);  // no bar off a terminal
     EXPECT_EQ(model->Area(0).size(), 600u);
+
+    // An upload into an existing image asks before replacing it.
+    const auto bytes = [&] { return ReadFile(image); };
+    const std::string before = bytes();
+    model->SetArea(0, std::vector<uint16_t>(600, 0xAB));
+    const TarnResult keep = Upload(image);
+    EXPECT_EQ(keep.status, 1);
+    EXPECT_NE(keep.err.find("already exists"), std::string::npos) << keep.err;
+    EXPECT_NE(keep.err.find("not replaced"), std::string::npos) << keep.err;
+    EXPECT_EQ(bytes(), before);
+    const TarnResult replace = Tarn({"upload", image, "--port", drive->Path(), "--yes"});
+    EXPECT_EQ(replace.status, 0) << replace.err;
+    EXPECT_NE(bytes(), before);
 }
 
 TEST_F(TarnTest, UploadLeavesOutUntickedParts) {

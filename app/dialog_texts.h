@@ -1,0 +1,32 @@
+#pragma once
+// The dialogs' fixed texts that more than one front end shows: captions, the
+// confirmation, the about box and its system-menu item.
+namespace tarn {
+
+// Message boxes carry the application's name as their caption.
+inline constexpr char16_t kApplicationName[] = u"TarnToolkit";
+
+inline constexpr char16_t kMainCaption[] = u"TarnToolkit  V2.0.0";
+inline constexpr char16_t kUploadCaption[] = u"Upload";
+
+// CDlgConfirm, shown before the sections are written.
+inline constexpr char16_t kConfirmCaption[] = u"Please confirm";
+inline constexpr char16_t kConfirmText[] =
+    u"It will \n\n1.Servo off\n\n2.P5-39 set to 0\n\n3.P5-59 set to 0\n\n4.P5-88 set to 0";
+inline constexpr char16_t kConfirmOk[] = u"Ok";
+inline constexpr char16_t kConfirmCancel[] = u"Cancel";
+
+// CAboutDlg and the system-menu item that opens it.
+inline constexpr char16_t kAboutCaption[] = u"\u95dc\u65bc TarnToolkit";
+inline constexpr char16_t kAboutText[] = u"TarnToolkit, 1.0 \u7248";
+inline constexpr char16_t kAboutOk[] = u"\u78ba\u5b9a";
+inline constexpr char16_t kAboutMenuItem[] = u"\u95dc\u65bc TarnToolkit(&A)...";
+
+// The file field's browse dialog and the upload's save dialog.
+inline constexpr char16_t kImageBrowseExtension[] = u"Image";
+inline constexpr char16_t kImageBrowseFilter[] = u"Kestrel Image|*.tkw||";
+inline constexpr char16_t kSaveImageTitle[] = u"Save Image";
+inline constexpr char16_t kSaveImageFilter[] = u"Kestrel img (*.tkw)|*.tkw||";
+inline constexpr char16_t kSaveImageExtension[] = u"*.tkw";
+
+}  // namespace tarn
