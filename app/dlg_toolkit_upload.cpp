@@ -6,6 +6,7 @@
 #include "app/progress_display.h"
 #include "image/image_file.h"
 #include "params/para_mgr.h"
+#include "platform/storage/replacement_file.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -132,7 +133,10 @@ bool CDlgToolkitUpload::SaveImageFile(std::u16string path) {
     m_nOperation = 1;
     AddLog(u"");
     AddLog(u"Saving data to \"" + path + u"\"...");
-    if (!WriteImageFile(path, *m_pDevInfo, GetCfgExchange())) {
+    int osError = 0;
+    if (!WriteImageFile(path, *m_pDevInfo, GetCfgExchange(), &osError)) {
+        // The image already at the path is untouched; the log says why this one is not there.
+        if (osError) AddLog(FromUtf8(OsErrorText(osError)));
         OnReadDone(false);
         m_view->MessageBox(u"Fail!");
         return false;

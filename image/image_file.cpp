@@ -9,6 +9,7 @@
 
 #include "image/stored_file.h"
 #include "image/stream_fields.h"
+#include "platform/storage/replacement_file.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -92,10 +93,20 @@ ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, 
     return out;
 }
 
-bool WriteImageFile(const std::u16string& path, CDevInfo& driveInfo, CCfgExchange& cfg) {
+bool WriteImageFile(const std::u16string& path, CDevInfo& driveInfo, CCfgExchange& cfg, int* osError) {
+    const auto fail = [osError](int error) {
+        if (osError) *osError = error;
+        return false;
+    };
+    // Written whole beside the target, then put in its place: the image that
+    // was there survives any failure on the way.
+    ReplacementFile replacement(ToUtf8(path));
+    if (replacement.Error()) return fail(replacement.Error());
+    const std::u16string newFile = FromUtf8(replacement.Path());
     {
         StgPtr<IStorage> root;
-        if (FAILED(StgCreateDocfile(path.c_str(), kImageCreateMode, 0, root.Out()))) return false;
+        HRESULT hr = StgCreateDocfile(newFile.c_str(), kImageCreateMode, 0, root.Out());
+        if (FAILED(hr)) return fail(ErrnoFromStorageResult(hr));
         // The saving program's version; a failure to write it does not matter.
         StgPtr<IStream> version;
         if (SUCCEEDED(root->CreateStream(u"Version", kImageCreateMode, 0, 0, version.Out()))) {
@@ -104,12 +115,16 @@ bool WriteImageFile(const std::u16string& path, CDevInfo& driveInfo, CCfgExchang
                 WriteField(version.get(), part);
             version.Reset();
         }
-        if (driveInfo.SaveToStorage(root.get()) != S_OK) return false;
-        if (cfg.SaveToStorage(root.get()) != S_OK) return false;
-        if (FAILED(root->Commit(0))) return false;
+        if ((hr = driveInfo.SaveToStorage(root.get())) != S_OK) return fail(ErrnoFromStorageResult(hr));
+        if ((hr = cfg.SaveToStorage(root.get())) != S_OK) return fail(ErrnoFromStorageResult(hr));
+        if (FAILED(hr = root->Commit(0))) return fail(ErrnoFromStorageResult(hr));
     }
-    return ScrambleFile(path, path) == kStoredOK &&
-           AddHeader(path, path, kImageIdentifier, false) == kStoredOK;
+    int error = 0;
+    if (ScrambleFile(newFile, newFile, &error) != kStoredOK ||
+        AddHeader(newFile, newFile, kImageIdentifier, false, &error) != kStoredOK)
+        return fail(error);
+    if ((error = replacement.Commit())) return fail(error);
+    return true;
 }
 
 }  // namespace tarn

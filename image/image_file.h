@@ -30,8 +30,11 @@ struct ImageLoadOutcome {
 // after the load.
 ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, CCfgExchange& cfg);
 
-// Saves `driveInfo` and `cfg` as an image at `path`, replacing any file there.
-// False when a part could not be saved or the file could not be written.
-bool WriteImageFile(const std::u16string& path, CDevInfo& driveInfo, CCfgExchange& cfg);
+// Saves `driveInfo` and `cfg` as an image at `path`, replacing any file there
+// only once the new image is whole on the disk (a file already at `path`
+// keeps its permissions). False when a part could not be saved or the file
+// could not be written; the file at `path` is then as it was, and `osError`
+// receives the operating system's reason when there is one (else 0).
+bool WriteImageFile(const std::u16string& path, CDevInfo& driveInfo, CCfgExchange& cfg, int* osError = nullptr);
 
 }  // namespace tarn

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <span>
@@ -65,35 +66,45 @@ bool MagicMatches(const uint8_t* p) {
     return true;
 }
 
+// Keeps the operating system's reason of a failed file operation for the caller.
+int Failed(int code, int error, int* osError) {
+    if (osError) *osError = error;
+    return code;
+}
+
 // Reads a whole existing file, opened for exclusive use: 1, 4 (cannot open, or
 // the bytes stop coming before the end) or 5 (no memory for them).
-int ReadWhole(const std::u16string& path, std::vector<uint8_t>* bytes) {
+int ReadWhole(const std::u16string& path, std::vector<uint8_t>* bytes, int* osError = nullptr) {
     File file;
-    if (file.Open(ToUtf8(path), File::Access::kRead, true)) return kStoredOpenError;
+    if (int error = file.Open(ToUtf8(path), File::Access::kRead, true)) return Failed(kStoredOpenError, error, osError);
     uint64_t size = 0;
-    if (file.Size(&size)) return kStoredOpenError;
+    if (int error = file.Size(&size)) return Failed(kStoredOpenError, error, osError);
     try {
         bytes->resize(size);
     } catch (const std::exception&) {
-        return kStoredAllocFail;
+        return Failed(kStoredAllocFail, ENOMEM, osError);
     }
     size_t have = 0;
     while (have < size) {
         size_t got = 0;
-        if (file.Read(bytes->data() + have, size - have, &got) || got == 0) return kStoredOpenError;
+        if (int error = file.Read(bytes->data() + have, size - have, &got))
+            return Failed(kStoredOpenError, error, osError);
+        if (got == 0) return Failed(kStoredOpenError, EIO, osError);  // the file shrank under us
         have += got;
     }
     return kStoredOK;
 }
 
 // Creates (or truncates) path and writes the parts in order: 1 or 4.
-int WriteWhole(const std::u16string& path, std::initializer_list<std::span<const uint8_t>> parts) {
+int WriteWhole(const std::u16string& path, std::initializer_list<std::span<const uint8_t>> parts,
+               int* osError = nullptr) {
     File file;
-    if (file.Open(ToUtf8(path), File::Access::kCreate, true)) return kStoredOpenError;
+    if (int error = file.Open(ToUtf8(path), File::Access::kCreate, true)) return Failed(kStoredOpenError, error, osError);
     for (auto part : parts) {
-        if (file.WriteAll(part.data(), part.size())) return kStoredOpenError;
+        if (int error = file.WriteAll(part.data(), part.size())) return Failed(kStoredOpenError, error, osError);
     }
-    return file.Close() ? kStoredOpenError : kStoredOK;
+    if (int error = file.Close()) return Failed(kStoredOpenError, error, osError);
+    return kStoredOK;
 }
 
 void Scramble(std::vector<uint8_t>& bytes) {
@@ -112,9 +123,9 @@ bool HeaderLengthValid(const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int AddHeader(const std::u16string& source, const std::u16string& destination, uint16_t identifier,
-              bool trailing) {
+              bool trailing, int* osError) {
     std::vector<uint8_t> content;
-    int rc = ReadWhole(source, &content);
+    int rc = ReadWhole(source, &content, osError);
     if (rc != kStoredOK) return rc;
 
     uint8_t header[kStoredHeaderSize] = {};
@@ -135,7 +146,7 @@ int AddHeader(const std::u16string& source, const std::u16string& destination, u
     }
     std::span<const uint8_t> head(header, sizeof header);
     std::span<const uint8_t> body(content);
-    return trailing ? WriteWhole(destination, {body, head}) : WriteWhole(destination, {head, body});
+    return trailing ? WriteWhole(destination, {body, head}, osError) : WriteWhole(destination, {head, body}, osError);
 }
 
 int CheckHeader(const std::u16string& path, uint16_t* type, uint16_t* identifier) {
@@ -168,25 +179,26 @@ int StripHeader(const std::u16string& source, const std::u16string& destination)
                       {std::span<const uint8_t>(bytes).subspan(Get16(bytes.data() + 10))});
 }
 
-int ScrambleFile(const std::u16string& source, const std::u16string& destination) {
+int ScrambleFile(const std::u16string& source, const std::u16string& destination, int* osError) {
     std::vector<uint8_t> bytes;
-    int rc = ReadWhole(source, &bytes);
+    int rc = ReadWhole(source, &bytes, osError);
     if (rc != kStoredOK) return rc;
     Scramble(bytes);
-    return WriteWhole(destination, {std::span<const uint8_t>(bytes)});
+    return WriteWhole(destination, {std::span<const uint8_t>(bytes)}, osError);
 }
 
-int CompressCopy(const std::u16string& source, const std::u16string& destination, bool compress) {
+int CompressCopy(const std::u16string& source, const std::u16string& destination, bool compress, int* osError) {
     if (!compress) {
-        ScrambleFile(source, destination);
+        ScrambleFile(source, destination, osError);
         return 1;
     }
-    if (ScrambleFile(source, source) != kStoredOK) return 0;
+    if (ScrambleFile(source, source, osError) != kStoredOK) return 0;
     std::vector<uint8_t> bytes;
-    if (ReadWhole(source, &bytes) != kStoredOK) return 0;
+    if (ReadWhole(source, &bytes, osError) != kStoredOK) return 0;
 
+    errno = 0;
     gzFile gz = gzopen(ToUtf8(destination).c_str(), "wb6");
-    if (!gz) return 0;
+    if (!gz) return Failed(0, errno ? errno : ENOMEM, osError);
     size_t written = 0;
     bool ok = true;
     while (ok && written < bytes.size()) {
@@ -195,7 +207,8 @@ int CompressCopy(const std::u16string& source, const std::u16string& destination
         if (ok) written += piece;
     }
     // gzclose flushes the last compressed block; a failure there loses the file too.
-    if (gzclose(gz) != Z_OK || !ok) return 0;
+    errno = 0;
+    if (gzclose(gz) != Z_OK || !ok) return Failed(0, errno ? errno : EIO, osError);
     return static_cast<int>(written);
 }
 

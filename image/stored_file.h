@@ -33,10 +33,14 @@ constexpr uint16_t kStoredType = 2;
 constexpr uint16_t kImageIdentifier = 3;
 constexpr uint16_t kPcfIdentifier = 5;
 
+// The operations that write take an optional osError: when a file operation
+// fails, it receives the operating system's errno value, so that the user can
+// be told why (a full disk, a read-only directory).
+
 // Writes source's bytes to destination with a header carrying identifier:
 // before the content, or after it when trailing. 1, 4 or 5.
 int AddHeader(const std::u16string& source, const std::u16string& destination, uint16_t identifier,
-              bool trailing);
+              bool trailing, int* osError = nullptr);
 
 // Tests the leading header of path. 1, 4, 5, 6, 7, 8 or 9; type and identifier
 // are set from the header on 1 and are 0 otherwise.
@@ -46,11 +50,12 @@ int CheckHeader(const std::u16string& path, uint16_t* type, uint16_t* identifier
 int StripHeader(const std::u16string& source, const std::u16string& destination);
 
 // Scrambles (or, applied again, restores) source's bytes into destination. 1, 4 or 5.
-int ScrambleFile(const std::u16string& source, const std::u16string& destination);
+int ScrambleFile(const std::u16string& source, const std::u16string& destination, int* osError = nullptr);
 
 // Without compress a scrambled copy (returns 1). With compress, scrambles source
 // in place and writes it gzip-compressed to destination; returns the number of
 // bytes compressed, 0 on any failure.
-int CompressCopy(const std::u16string& source, const std::u16string& destination, bool compress);
+int CompressCopy(const std::u16string& source, const std::u16string& destination, bool compress,
+                 int* osError = nullptr);
 
 }  // namespace tarn

@@ -10,6 +10,7 @@
 
 #include "image/stored_file.h"
 #include "params/para_mgr.h"
+#include "platform/storage/replacement_file.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -63,15 +64,23 @@ HRESULT CParaMgr::SavePcf(const std::u16string& directory, const std::u16string&
         std::filesystem::create_directories(dir, ec);
         if (ec) return E_FAIL;
     }
+    // Made whole beside the old file and put in its place only when every step
+    // worked, so a failed save leaves the last good definitions file.
+    ReplacementFile replacement(ToUtf8(path));
+    if (replacement.Error()) return STG_E_ACCESSDENIED;
+    const std::u16string newFile = FromUtf8(replacement.Path());
     StgPtr<IStorage> root;
-    HRESULT hr = StgCreateDocfile(path.c_str(), kImageCreateMode, 0, root.Out());
+    HRESULT hr = StgCreateDocfile(newFile.c_str(), kImageCreateMode, 0, root.Out());
     if (FAILED(hr)) return hr;
     hr = SaveToStorage(root.get());
-    root->Commit(0);
+    const HRESULT committed = root->Commit(0);
     root.Reset();
-    CompressCopy(path, path, true);
-    AddHeader(path, path, kPcfIdentifier, true);
-    return hr;
+    if (hr != S_OK) return hr;
+    if (FAILED(committed)) return committed;
+    if (CompressCopy(newFile, newFile, true) == 0 ||
+        AddHeader(newFile, newFile, kPcfIdentifier, true) != kStoredOK || replacement.Commit() != 0)
+        return STG_E_WRITEFAULT;
+    return S_OK;
 }
 
 }  // namespace tarn

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/storage/replacement_file.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -93,21 +94,11 @@ IniDocument IniProfile::Load() const {
 }
 
 bool IniProfile::Store(const IniDocument& doc) const {
-    const std::filesystem::path dir = Directory();
-    std::string tmpName = (dir / ("." + m_path.filename().string() + ".XXXXXX")).string();
-    UniqueFd fd(::mkostemp(tmpName.data(), O_CLOEXEC));
-    if (fd.Get() < 0) return false;
-    bool ok = WriteAll(fd.Get(), doc.Serialise()) && ::fsync(fd.Get()) == 0;
-    ok = fd.Reset() && ok;
-    if (ok) ok = ::rename(tmpName.c_str(), m_path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmpName.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the directory.
-    UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.Get() >= 0) ::fsync(dirFd.Get());
-    return true;
+    ReplacementFile replacement(m_path.string());
+    if (replacement.Error()) return false;
+    UniqueFd fd(::open(replacement.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
+    if (fd.Get() < 0 || !WriteAll(fd.Get(), doc.Serialise()) || !fd.Reset()) return false;
+    return replacement.Commit() == 0;
 }
 
 int IniProfile::GetProfileInt(std::u16string_view section, std::u16string_view entry,

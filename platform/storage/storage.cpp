@@ -449,6 +449,20 @@ HRESULT StgOpenStorageOnMemory(std::span<const uint8_t> bytes, IStorage** root) 
     }
 }
 
+int ErrnoFromStorageResult(HRESULT hr) {
+    switch (hr) {
+        case STG_E_FILENOTFOUND: return ENOENT;
+        case STG_E_ACCESSDENIED: return EACCES;
+        case STG_E_INVALIDNAME: return ENAMETOOLONG;
+        case STG_E_MEDIUMFULL: return ENOSPC;
+        case STG_E_INSUFFICIENTMEMORY:
+        case E_OUTOFMEMORY: return ENOMEM;
+        case STG_E_WRITEFAULT:
+        case STG_E_READFAULT: return EIO;
+        default: return 0;
+    }
+}
+
 HRESULT StgIsStorageFile(const char16_t* path) {
     if (!path) return STG_E_INVALIDNAME;
     File file;

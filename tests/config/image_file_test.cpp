@@ -1,9 +1,13 @@
 // Image files: a configuration from the virtual drive through a file and back,
 // the elements and stream bytes of an image, and images that must be refused.
+#include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "config_fixture.h"
 #include "image/image_file.h"
@@ -16,6 +20,42 @@ namespace tarn::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// While it lives, no file of this process may grow beyond `bytes`: a disk that
+// fills up during a save.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int);
+};
+
+// Runs `work` on a thread whose file access is that of an unprivileged user,
+// so that permissions bite even when the tests run as root.
+template <class Work>
+void AsUnprivilegedUser(Work work) {
+    std::thread([&] {
+        if (::geteuid() == 0) ::setfsuid(65534);
+        work();
+    }).join();
+}
 
 class ImageFileTest : public ConfigTest {
 protected:
@@ -96,6 +136,49 @@ TEST_F(ImageFileTest, RoundTripThroughAFile) {
     ASSERT_EQ(loadedMgr.GroupCount(), mgr.GroupCount());
     EXPECT_EQ(loadedMgr.Items(1)[0].GetValue(2), mgr.Items(1)[0].GetValue(2));
     EXPECT_EQ(loadedMgr.m_nAxes, 3);
+}
+
+TEST_F(ImageFileTest, AFailedSaveLeavesTheImageThereAndSaysWhy) {
+    cfg.IncludeDH = cfg.IncludeMH = 1;
+    ASSERT_TRUE(cfg.UploadFromDevice(nullptr, nullptr));
+    CDevInfo driveInfo;
+    driveInfo.SetDefaults();
+    const fs::path folder = dir / "backups", image = folder / "drive.tkw";
+    fs::create_directories(folder);
+    const std::u16string path = FromUtf8(image.string());
+    ASSERT_TRUE(WriteImageFile(path, driveInfo, cfg));
+    fs::permissions(image, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const std::string before = Bytes(image);
+    cfg.PartNumber = u"PN-NEW";  // what a new save would change
+
+    const struct {
+        const char* what;
+        std::function<bool(int*)> save;
+        int reason;
+    } cases[] = {
+        {"the disk fills up", [&](int* error) {
+             FileSizeLimit limit(before.size() / 2);
+             return WriteImageFile(path, driveInfo, cfg, error);
+         }, ENOSPC},
+        {"the folder is read-only", [&](int* error) {
+             fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                         fs::perms::others_exec);
+             bool saved = true;
+             AsUnprivilegedUser([&] { saved = WriteImageFile(path, driveInfo, cfg, error); });
+             fs::permissions(folder, fs::perms::owner_all);
+             return saved;
+         }, EACCES},
+    };
+    for (const auto& c : cases) {
+        int reason = 0;
+        EXPECT_FALSE(c.save(&reason)) << c.what;
+        EXPECT_EQ(reason, c.reason) << c.what;
+        EXPECT_EQ(Bytes(image), before) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << c.what << ": nothing left behind";
+    }
+    ASSERT_TRUE(WriteImageFile(path, driveInfo, cfg));
+    EXPECT_NE(Bytes(image), before);
+    EXPECT_EQ(fs::status(image).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST_F(ImageFileTest, ElementsAndStreamBytes) {
