@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -44,7 +45,9 @@ void Later(QObject* context, F action) {
 ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_dialog(dialog), m_folder(folder) {
     TemplateDialog* main = &dialog.Window();
     CTarnToolkitDlg* logic = &dialog.Logic();
-    const QString image = m_work.filePath(QStringLiteral("drive.tkw"));
+    // The image is saved into the working folder and typed in as its name alone.
+    const QString image = QStringLiteral("backup.tkw");
+    const QString imagePath = QDir::current().absoluteFilePath(image);
     auto online = [logic] { return logic->m_bOnline; };
     auto offline = [logic] { return !logic->m_bOnline; };
     auto upload = [this] { return Modal(ToQt(kUploadCaption)); };
@@ -58,10 +61,10 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
         {"press Upload", [upload] { return upload() != nullptr; },
          [upload, this] { Later(this, [upload] { Click(upload(), IDC_UPLOAD); }); }},
         {"save dialog", [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
-         [image] {
+         [imagePath] {
              auto* save = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
              // Typed into the name field, as a user would.
-             save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(image);
+             save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(imagePath);
              static_cast<QDialog*>(save)->accept();  // QFileDialog::accept, which checks the name
          }},
         {"upload finished", [upload] { return upload() && LastLine(upload(), IDC_UP_LOG) == u"Finished!"; },
@@ -99,8 +102,9 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
         {"download finished", [main, logic] { return !logic->IsBusy() && LastLine(main, IDC_LOG) == u"Finished!"; },
          [main, this] {
              Shoot(QStringLiteral("main-download"), main);
-             QMenu& menu = main->SystemMenu();
-             menu.popup(main->mapToGlobal(QPoint(main->width() / 2, main->height() / 2)));
+             // A right click on the surface under "Generate *.tkw".
+             const QPoint surface = ToPixels(main->Units(), 452, 84, 0, 0).topLeft();
+             main->SystemMenu().popup(main->mapToGlobal(surface));
          }},
         {"window menu", [main] { return main->SystemMenu().isVisible(); },
          [main, this] {

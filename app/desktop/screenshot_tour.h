@@ -3,9 +3,9 @@
 // as a user would (offline and online, the upload dialog saving an image, the
 // image loaded, the confirmation and the download, the window's menu and the
 // about box) and writes a PNG of each window, caption included, into a folder.
+// The image it saves and loads is backup.tkw in the working folder.
 #include <QObject>
 #include <QString>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -34,7 +34,6 @@ private:
 
     MainDialog& m_dialog;
     QString m_folder;
-    QTemporaryDir m_work;
     std::vector<Step> m_steps;
     size_t m_next = 0;
     QTimer m_poll;

@@ -1,6 +1,9 @@
 #pragma once
 // The desktop tool's application object: the start sequence that opens the
-// user's profile and runs the main dialog modally until it ends.
+// user's profile and runs the main dialog modally until it ends. It is made by
+// main() after the QApplication, which every window needs first. A desktop
+// session that saves its state starts the tool again when it was running (Qt's
+// default restart hint), the restart-only support the tool asks for.
 #include <QString>
 #include <optional>
 #include <string>

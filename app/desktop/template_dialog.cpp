@@ -1,5 +1,7 @@
 #include "app/desktop/template_dialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>

@@ -80,6 +80,7 @@ private slots:
     void loadsTheTypedImageAndDownloadsIt();
     void uploadDialogSavesAnImageThatInspectReads();
     void keysEndTheDialogAndTheMenuOpensTheAboutBox();
+    void templatesFitTheirDialogs();
 
 private:
     void StartDrive(uint8_t station);
@@ -335,6 +336,26 @@ void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
     QCOMPARE(menuItems, QStringList{ToQt(kAboutMenuItem)});
     QCOMPARE(aboutTexts, (QStringList{ToQt(kAboutText), ToQt(kAboutOk)}));
     QVERIFY(Main().isVisible());
+}
+
+void DesktopTest::templatesFitTheirDialogs() {
+    // Every control inside its dialog, and no two shown controls on top of
+    // each other (a group box only frames its neighbours).
+    for (const DialogTemplate* t :
+         {&MainDialogTemplate(), &UploadDialogTemplate(), &ConfirmDialogTemplate(), &AboutDialogTemplate()}) {
+        const QRect client(0, 0, t->cx, t->cy);
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& a = t->controls[i];
+            const QRect ra(a.x, a.y, a.cx, a.cy);
+            QVERIFY2(client.contains(ra), qPrintable(ToQt(a.text)));
+            for (size_t j = i + 1; j < t->controls.size(); ++j) {
+                const ControlTemplate& b = t->controls[j];
+                if (!a.shown || !b.shown || a.kind == ControlKind::GroupBox || b.kind == ControlKind::GroupBox)
+                    continue;
+                QVERIFY2(!ra.intersects(QRect(b.x, b.y, b.cx, b.cy)), qPrintable(ToQt(a.text) + u'/' + ToQt(b.text)));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(DesktopTest)
