@@ -5,8 +5,8 @@
 
 namespace tarn {
 
-MessageWindow::MessageWindow(Handler handler)
-    : m_handler(std::move(handler)), m_owner(std::this_thread::get_id()) {}
+MessageWindow::MessageWindow(Handler handler, std::function<void()> queued)
+    : m_handler(std::move(handler)), m_queuedSignal(std::move(queued)), m_owner(std::this_thread::get_id()) {}
 
 LRESULT MessageWindow::Send(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (std::this_thread::get_id() == m_owner) return m_handler(message, wParam, lParam);
@@ -14,14 +14,22 @@ LRESULT MessageWindow::Send(uint32_t message, WPARAM wParam, LPARAM lParam) {
     std::unique_lock lock(m_mutex);
     m_queue.push_back(m);
     m_queued.notify_all();
+    if (m_queuedSignal) {
+        lock.unlock();
+        m_queuedSignal();
+        lock.lock();
+    }
     m_handled.wait(lock, [&] { return m->done; });
     return m->result;
 }
 
 void MessageWindow::Post(uint32_t message, WPARAM wParam, LPARAM lParam) {
-    std::lock_guard lock(m_mutex);
-    m_queue.push_back(std::make_shared<Message>(Message{message, wParam, lParam, false}));
-    m_queued.notify_all();
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::make_shared<Message>(Message{message, wParam, lParam, false}));
+        m_queued.notify_all();
+    }
+    if (m_queuedSignal) m_queuedSignal();
 }
 
 void MessageWindow::Wake() {

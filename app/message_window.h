@@ -1,8 +1,9 @@
 #pragma once
-// A dialog's window for the front ends that run their own loop (the `tarn`
-// command, tests): messages sent or posted from any thread are queued and run
+// A dialog's window: messages sent or posted from any thread are queued and run
 // by the dialog's thread in Dispatch; a sender from another thread waits until
-// its message has run. A send from the dialog's own thread runs at once.
+// its message has run. A send from the dialog's own thread runs at once. The
+// `tarn` command and the tests run Dispatch in their own loop; the desktop
+// front end is told of each queued message and dispatches from its event loop.
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -19,8 +20,10 @@ class MessageWindow : public IWindow {
 public:
     using Handler = std::function<LRESULT(uint32_t message, WPARAM wParam, LPARAM lParam)>;
 
-    // The calling thread becomes the dialog's thread.
-    explicit MessageWindow(Handler handler);
+    // The calling thread becomes the dialog's thread. `queued`, when given, is
+    // called on the queuing thread after each message is queued (outside the
+    // window's lock); it must not block.
+    explicit MessageWindow(Handler handler, std::function<void()> queued = {});
 
     LRESULT Send(uint32_t message, WPARAM wParam, LPARAM lParam) override;
     void Post(uint32_t message, WPARAM wParam, LPARAM lParam) override;
@@ -42,6 +45,7 @@ private:
     };
 
     Handler m_handler;
+    std::function<void()> m_queuedSignal;
     std::thread::id m_owner;
     std::mutex m_mutex;
     std::condition_variable m_queued;

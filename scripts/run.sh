@@ -2,13 +2,16 @@
 # The main job: builds everything, starts the virtual drive with the shipped
 # default drive (`tarn sim`), and uses the tool against it as a user would: the
 # drive's identity, an upload into an image file, what the image holds, and a
-# download of the image back into the drive. Then the virtual drive stops.
+# download of the image back into the drive. With a display, the desktop tool
+# then opens on the same virtual drive; the drive stops when its window closes
+# (without a display the command that opens it is printed).
 # The image and the profile of this run stay in build/main-job/.
 # The link benchmark is scripts/bench.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev
+bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev \
+  qt6-base-dev fonts-wqy-zenhei
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARN_COMMAND_DIR="$root/build" >/dev/null
 cmake --build build/release -j "$(nproc)"
 
@@ -39,4 +42,13 @@ step "$tarn" upload "$work/backup.tkw" --port "$port"
 step "$tarn" inspect "$work/backup.tkw"
 step "$tarn" download "$work/backup.tkw" --port "$port" --yes
 echo
-echo "Main job done; the image is $work/backup.tkw"
+echo "Console run done; the image is $work/backup.tkw"
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Opening the desktop tool on the virtual drive; close its window to end the main job."
+  step "$root/build/tarn-toolkit" --port "$port" || echo "tarn-toolkit ended with status $?"
+else
+  echo "No display here. To open the desktop tool on a virtual drive:"
+  echo "  build/tarn sim --link build/main-job/drive &"
+  echo "  TARN_PROFILE=build/main-job/profile.ini build/tarn-toolkit --port build/main-job/drive"
+fi

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is missing,
 # then builds and runs the suite in a normal build, under AddressSanitizer +
-# UndefinedBehaviorSanitizer, runs the threaded tests under ThreadSanitizer, and
-# fuzzes the image reader for a minute.
+# UndefinedBehaviorSanitizer, runs the threaded tests (the desktop windows'
+# among them) under ThreadSanitizer, and fuzzes the image reader for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev
+# The desktop tool and its QTest suites (offscreen platform), with a font for its Chinese texts.
+bash scripts/deps.sh qt6-base-dev fonts-wqy-zenhei
 # Compound-file cross-checks (independent readers and writer) and the fuzzer's clang.
 bash scripts/deps.sh python3-olefile libgsf-bin gzip clang libclang-rt-14-dev
 

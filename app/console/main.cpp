@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "app/console/command_line.h"
@@ -12,22 +11,13 @@
 #include "app/console/ports_command.h"
 #include "app/console/session.h"
 #include "app/console/sim_command.h"
-#include "platform/profile/ini_profile.h"
-#include "platform/profile/memory_profile.h"
+#include "app/user_profile.h"
 #include "platform/wide_string.h"
 
 namespace {
 
 using namespace tarn;
 using namespace tarn::console;
-
-// The user's profile, shared with the desktop tool; TARN_PROFILE names another file.
-std::unique_ptr<IProfile> OpenProfile() {
-    if (const char* file = std::getenv("TARN_PROFILE"); file && *file) return std::make_unique<IniProfile>(file);
-    const std::filesystem::path path = DefaultProfilePath();
-    if (path.empty()) return std::make_unique<MemoryProfile>();
-    return std::make_unique<IniProfile>(path);
-}
 
 int RunDriveCommand(const CommandLine& line, IProfile& profile) {
     ConsoleIo io(stdout, stderr, STDIN_FILENO, line.Has("--yes"));
@@ -61,7 +51,7 @@ int Run(int argc, char** argv) {
         ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
         return Inspect(line.arguments[0], line.Has("--json"), io);
     }
-    std::unique_ptr<IProfile> profile = OpenProfile();
+    std::unique_ptr<IProfile> profile = OpenUserProfile();
     if (line.command == "ports") return ListPorts(*profile, line.Has("--all"), line.Has("--json"));
     return RunDriveCommand(line, *profile);
 }

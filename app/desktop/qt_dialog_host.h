@@ -1,0 +1,23 @@
+#pragma once
+// The modal dialogs that the main dialog opens, as windows over it: the
+// confirmation, the about box and the upload dialog.
+#include <QWidget>
+
+#include "app/ui.h"
+
+namespace tarn::desktop {
+
+class QtDialogHost : public IDialogHost {
+public:
+    // The window that the dialogs stand over.
+    void SetOwner(QWidget* owner) { m_owner = owner; }
+
+    int RunConfirmDialog() override;
+    void RunAboutDialog() override;
+    void RunUploadDialog(CDlgToolkitUpload& dialog) override;
+
+private:
+    QWidget* m_owner = nullptr;
+};
+
+}  // namespace tarn::desktop

@@ -1,0 +1,178 @@
+#include "app/desktop/screenshot_tour.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdio>
+
+#include "app/desktop/main_dialog.h"
+#include "app/desktop/qt_text.h"
+#include "app/dialog_texts.h"
+
+namespace tarn::desktop {
+
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr int kSettleMs = 600;  // the window manager draws the frame of a new window
+constexpr int kGiveUpMs = 60000;
+
+QString LastLine(QWidget* dialog, int listId) {
+    auto* templateDialog = qobject_cast<TemplateDialog*>(dialog);
+    auto* list = templateDialog ? templateDialog->ControlAs<QListWidget>(listId) : nullptr;
+    return list && list->count() > 0 ? list->item(list->count() - 1)->text() : QString();
+}
+
+void Click(QWidget* dialog, int id) {
+    if (auto* button = qobject_cast<TemplateDialog*>(dialog)->ControlAs<QPushButton>(id)) button->click();
+}
+
+// Runs after the current event has been handled, so that a modal dialog that
+// the action opens has the event loop to itself.
+template <class F>
+void Later(QObject* context, F action) {
+    QTimer::singleShot(0, context, action);
+}
+
+}  // namespace
+
+ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_dialog(dialog), m_folder(folder) {
+    TemplateDialog* main = &dialog.Window();
+    CTarnToolkitDlg* logic = &dialog.Logic();
+    // The image is saved into the working folder and typed in as its name alone.
+    const QString image = QStringLiteral("backup.tkw");
+    const QString imagePath = QDir::current().absoluteFilePath(image);
+    auto online = [logic] { return logic->m_bOnline; };
+    auto offline = [logic] { return !logic->m_bOnline; };
+    auto upload = [this] { return Modal(ToQt(kUploadCaption)); };
+
+    m_steps = {
+        {"connect", [main, online] { return main->isVisible() && online(); },
+         [main, this] { Later(this, [main] { Click(main, IDC_ONLINE); }); }},
+        {"main dialog offline", offline, [this, main] { Shoot(QStringLiteral("main-offline"), main); }},
+        {"connect again", [] { return true; }, [main, this] { Later(this, [main] { Click(main, IDC_ONLINE); }); }},
+        {"upload dialog", online, [main, this] { Later(this, [main] { Click(main, IDC_GENERATE); }); }},
+        {"press Upload", [upload] { return upload() != nullptr; },
+         [upload, this] { Later(this, [upload] { Click(upload(), IDC_UPLOAD); }); }},
+        {"save dialog", [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+         [imagePath] {
+             auto* save = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+             // Typed into the name field, as a user would.
+             save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(imagePath);
+             static_cast<QDialog*>(save)->accept();  // QFileDialog::accept, which checks the name
+         }},
+        {"upload finished", [upload] { return upload() && LastLine(upload(), IDC_UP_LOG) == u"Finished!"; },
+         [upload, this] {
+             Shoot(QStringLiteral("upload"), upload());
+             upload()->close();
+         }},
+        {"load the image", [upload] { return upload() == nullptr; },
+         [main, image] {
+             main->ControlAs<QLineEdit>(IDC_FILE)->setText(image);
+         }},
+        {"main dialog online", [online] { return online(); },
+         [main, this] { Shoot(QStringLiteral("main-online"), main); }},
+        // The tool never writes the Program part into an image (only factory
+        // images hold it), so its box is ticked by hand to show the question,
+        // which is cancelled: nothing is written for it.
+        {"confirmation", [] { return true; },
+         [main, this] {
+             main->ControlAs<QCheckBox>(IDC_CHK_PROGRAM)->setEnabled(true);
+             main->ControlAs<QCheckBox>(IDC_CHK_PROGRAM)->setChecked(true);
+             Later(this, [main] { Click(main, IDC_DOWNLOAD); });
+         }},
+        {"cancel the confirmation", [this] { return Modal(ToQt(kConfirmCaption)) != nullptr; },
+         [this] {
+             QWidget* confirm = Modal(ToQt(kConfirmCaption));
+             Shoot(QStringLiteral("confirm"), confirm);
+             Later(this, [confirm] { Click(confirm, IDCANCEL); });
+         }},
+        {"download", [this] { return QApplication::activeModalWidget() == &m_dialog.Window(); },
+         [main, this] {
+             main->ControlAs<QCheckBox>(IDC_CHK_PROGRAM)->setChecked(false);
+             main->ControlAs<QCheckBox>(IDC_CHK_PROGRAM)->setEnabled(false);
+             Later(this, [main] { Click(main, IDC_DOWNLOAD); });
+         }},
+        {"download finished", [main, logic] { return !logic->IsBusy() && LastLine(main, IDC_LOG) == u"Finished!"; },
+         [main, this] {
+             Shoot(QStringLiteral("main-download"), main);
+             // A right click on the surface under "Generate *.tkw".
+             const QPoint surface = ToPixels(main->Units(), 452, 84, 0, 0).topLeft();
+             main->SystemMenu().popup(main->mapToGlobal(surface));
+         }},
+        {"window menu", [main] { return main->SystemMenu().isVisible(); },
+         [main, this] {
+             QMenu& menu = main->SystemMenu();
+             Shoot(QStringLiteral("menu"), main, &menu);
+             menu.hide();
+             QAction* about = menu.actions().last();
+             Later(this, [about] { about->trigger(); });
+         }},
+        {"about box", [this] { return Modal(ToQt(kAboutCaption)) != nullptr; },
+         [this] {
+             QWidget* about = Modal(ToQt(kAboutCaption));
+             Shoot(QStringLiteral("about"), about);
+             Later(this, [about] { Click(about, IDOK); });
+         }},
+        {"close", [this] { return QApplication::activeModalWidget() == &m_dialog.Window(); },
+         [main, this] {
+             m_finished = !m_failed;
+             main->reject();
+         }},
+    };
+    connect(&m_poll, &QTimer::timeout, this, &ScreenshotTour::Poll);
+    m_poll.start(kPollMs);
+    m_giveUp.setSingleShot(true);
+    connect(&m_giveUp, &QTimer::timeout, this, [this, main] {
+        std::fprintf(stderr, "screenshot tour: stuck at \"%s\"\n", m_steps[m_next].what);
+        m_poll.stop();
+        m_failed = true;
+        QWidget* shown = QApplication::activeModalWidget();
+        Shoot(QStringLiteral("stuck"), shown ? shown : main);
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != main) modal->close();
+        main->reject();
+    });
+    m_giveUp.start(kGiveUpMs);
+}
+
+void ScreenshotTour::Poll() {
+    if (m_settling || m_next >= m_steps.size() || !m_steps[m_next].ready()) return;
+    m_settling = true;
+    QTimer::singleShot(kSettleMs, this, [this] {
+        m_settling = false;
+        const Step& step = m_steps[m_next++];
+        std::fprintf(stderr, "screenshot tour: %s\n", step.what);
+        step.act();
+        if (m_next == m_steps.size()) m_poll.stop();
+    });
+}
+
+QWidget* ScreenshotTour::Modal(const QString& caption) const {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal->windowTitle() == caption ? modal : nullptr;
+}
+
+void ScreenshotTour::Shoot(const QString& name, QWidget* window, QWidget* alsoShown) {
+    QApplication::processEvents();
+    // From the screen, so that the window manager's frame and caption are in it.
+    QRect area = window->frameGeometry();
+    if (alsoShown) area = area.united(alsoShown->frameGeometry());
+    QScreen* screen = window->screen();
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString file = m_folder + u'/' + name + QStringLiteral(".png");
+    if (shot.isNull() || !shot.save(file)) {
+        std::fprintf(stderr, "screenshot tour: cannot write %s\n", qPrintable(file));
+        m_failed = true;
+        return;
+    }
+    std::printf("%s\n", qPrintable(file));
+    std::fflush(stdout);
+}
+
+}  // namespace tarn::desktop

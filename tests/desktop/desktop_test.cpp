@@ -1,0 +1,362 @@
+// The desktop windows against a virtual drive: the automatic connect, the
+// image load and download, the upload dialog's saved image, and the keys and
+// menu that end the dialog or open the about box.
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "app/desktop/file_edit.h"
+#include "app/desktop/main_dialog.h"
+#include "app/desktop/qt_text.h"
+#include "app/dialog_texts.h"
+#include "image/image_file.h"
+#include "platform/profile/memory_profile.h"
+#include "platform/wide_string.h"
+#include "sim/servo_drive.h"
+#include "sim/virtual_drive.h"
+#include "tests/common/gate_clock.h"
+#include "tests/tarn/tarn_process.h"
+#include "widgets/button_st.h"
+#include "window_script.h"
+
+using namespace tarn;
+using namespace tarn::desktop;
+using tarn::test::WindowScript;
+
+namespace {
+
+constexpr int kLinkWaitMs = 30000;  // a connect through the station search takes its time-outs
+
+sim::DriveDescription SmallDrive(uint8_t station) {
+    sim::DriveDescription d;
+    d.station = station;
+    d.readyDelayMs = 0;
+    d.sections = {{"DV", 40}, {"Program", 12}, {"DH", 20}, {"MV", 4},  {"X", 5},           {"Y", 6},
+                  {"TC", 301}, {"ActualDV", 3}, {"T", 100}, {"TU", 120}, {"AutoDVStart", 30}, {"ActualAutoDV", 2},
+                  {"FATVersion", 2}};
+    d.contents = {{"DH", std::vector<uint16_t>(20, 0xD1)}, {"MH", std::vector<uint16_t>(128, 0x3E)}};
+    sim::ParameterItem item;
+    item.record = {0x7FFF, 0xFFFF, 0x8000, 0, 0, 0, 0};
+    item.values = {1, 2, 3};
+    d.groups.push_back({0, std::vector<sim::ParameterItem>(3, item)});
+    d.groups.push_back({1, std::vector<sim::ParameterItem>(20, item)});
+    return d;
+}
+
+QStringList Lines(QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
+bool Shows(const QImage& image, const QColor& color) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == color) return true;
+    return false;
+}
+
+void Click(QWidget* dialog, int id) {
+    QTest::mouseClick(qobject_cast<TemplateDialog*>(dialog)->ControlAs<QPushButton>(id), Qt::LeftButton);
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void connectsByItselfAtTheDrivesStation();
+    void loadsTheTypedImageAndDownloadsIt();
+    void uploadDialogSavesAnImageThatInspectReads();
+    void keysEndTheDialogAndTheMenuOpensTheAboutBox();
+    void templatesFitTheirDialogs();
+
+private:
+    void StartDrive(uint8_t station);
+    // The main dialog initialised, with the virtual drive's port listed (or no port at all).
+    void StartDialog(bool listDrive = true);
+    void ShowOnline();
+    TemplateDialog& Main() { return m_dialog->Window(); }
+    template <class W>
+    W* Control(int id) {
+        return Main().ControlAs<W>(id);
+    }
+
+    std::filesystem::path m_dir;
+    MemoryProfile m_profile;
+    std::shared_ptr<sim::ServoDrive> m_model;
+    std::unique_ptr<sim::VirtualDrive> m_drive;
+    std::unique_ptr<MainDialog> m_dialog;
+    test::GateClock m_clock;
+};
+
+void DesktopTest::init() {
+    m_dir = std::filesystem::temp_directory_path() / ("tarn-desktop-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(m_dir / "sys");
+    LastStation() = 1;
+    CCfgExchange& cfg = GetCfgExchange();
+    cfg.DataValid = false;
+    cfg.IncludeProgramDV = cfg.IncludeDH = cfg.IncludeMH = cfg.IncludePara = 0;
+}
+
+void DesktopTest::cleanup() {
+    m_clock.Release();
+    // A transfer still reporting needs the event loop to end.
+    if (m_dialog) QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
+    m_dialog.reset();
+    m_drive.reset();
+    std::filesystem::remove_all(m_dir);
+}
+
+void DesktopTest::StartDrive(uint8_t station) {
+    m_model = std::make_shared<sim::ServoDrive>(SmallDrive(station));
+    m_drive = std::make_unique<sim::VirtualDrive>(station, m_model);
+}
+
+void DesktopTest::StartDialog(bool listDrive) {
+    CTarnToolkitDlg::Options options;
+    options.ports.sysRoot = m_dir / "sys";
+    options.ports.devRoot = m_dir / "dev";
+    options.portTrace = nullptr;
+    m_dialog = std::make_unique<MainDialog>(m_profile, options);
+    std::optional<std::u16string> port;
+    if (listDrive) port = FromUtf8(m_drive->Path());
+    QVERIFY(m_dialog->Init(port));
+    m_dialog->Logic().m_CmdImpl.GetCmd()->SetClock(&m_clock);
+    m_dialog->Logic().m_ParaMgr.SetPcfRoot(FromUtf8((m_dir / "pcf").string()));
+}
+
+void DesktopTest::ShowOnline() {
+    Main().show();
+    QTRY_COMPARE_WITH_TIMEOUT(Control<CButtonST>(IDC_ONLINE)->text(), QStringLiteral("Online"), kLinkWaitMs);
+}
+
+void DesktopTest::connectsByItselfAtTheDrivesStation() {
+    StartDrive(7);  // the station field starts at 1: the drive is found through the station search
+    StartDialog();
+    auto* online = Control<CButtonST>(IDC_ONLINE);
+    // From the first paint on: "Offline" in its colours.
+    QCOMPARE(online->text(), QStringLiteral("Offline"));
+    QImage face = online->grab().toImage();
+    QCOMPARE(face.pixelColor(3, 3), QColor(90, 104, 66));
+    QVERIFY(Shows(face, QColor(20, 255, 197)));
+
+    ShowOnline();
+    QCOMPARE(Control<QLineEdit>(IDC_STATION)->text(), QStringLiteral("7"));
+    face = online->grab().toImage();
+    QCOMPARE(face.pixelColor(3, 3), QColor(255, 255, 0));
+    QVERIFY(Shows(face, QColor(255, 0, 0)));
+    QCOMPARE(m_dialog->Logic().m_DevInst.GetStation(), 7);
+}
+
+void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
+    StartDrive(1);
+    // An image with the Program part, DH and MH, without parameters.
+    CCfgExchange image;
+    CParaMgr noParams;
+    image.ParaMgr = &noParams;
+    image.IncludeProgramDV = image.IncludeDH = image.IncludeMH = 1;
+    image.SectionDH_Size.image = 20;
+    image.DHData = std::vector<uint16_t>(20, 7);
+    image.SectionP_Size.image = 6;
+    image.ProgramData = std::vector<uint16_t>(6, 9);
+    image.ActualDV_Size.image = 2;
+    image.DVData = std::vector<uint16_t>{1, 2};
+    image.MHData.emplace();
+    image.MHData->fill(5);
+    CDevInfo identity;
+    identity.SetDefaults();
+    const QString path = QString::fromStdString((m_dir / "drive.tkw").string());
+    QVERIFY(WriteImageFile(FromQt(path), identity, image));
+
+    StartDialog();
+    ShowOnline();
+    QTest::keyClicks(Control<FileEdit>(IDC_FILE), path);
+    for (int id : {IDC_CHK_PROGRAM, IDC_CHK_DH, IDC_CHK_MH})
+        QVERIFY(Control<QCheckBox>(id)->isEnabled() && Control<QCheckBox>(id)->isChecked());
+    QVERIFY(!Control<QCheckBox>(IDC_CHK_PARA)->isEnabled() && !Control<QCheckBox>(IDC_CHK_PARA)->isChecked());
+    auto* log = Control<QListWidget>(IDC_LOG);
+    const QStringList loaded{QStringLiteral("Read data from \"") + path + QStringLiteral("\"..."),
+                             QStringLiteral("Load ") + path + QStringLiteral(" ...finished!")};
+    QCOMPARE(Lines(log), loaded);
+    auto* bar = Control<QProgressBar>(IDC_PROGRESS);
+    QVERIFY(!bar->isVisible());
+
+    // Download asks first; the worker is then held in the burn's ready wait.
+    m_clock.HoldSleepsOf(200);
+    QString asked;
+    WindowScript script;
+    script.Then(WindowScript::Caption(ToQt(kConfirmCaption)), [&asked](QWidget* confirm) {
+        asked = confirm->findChildren<QLabel*>().value(0)->text();
+        Click(confirm, IDOK);
+    });
+    QTest::mouseClick(Control<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
+    QVERIFY(script.Done());
+    QCOMPARE(asked, ToQt(kConfirmText));
+    QTRY_VERIFY_WITH_TIMEOUT(m_clock.Holding(), kLinkWaitMs);
+    QVERIFY(bar->isVisible());
+    for (int id : {IDC_ONLINE, IDC_DOWNLOAD, IDC_GENERATE, IDC_FILE})
+        QVERIFY2(!Main().Control(id)->isEnabled(), qPrintable(QString::number(id)));
+
+    m_clock.Release();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
+    const QStringList written{"Write data to DUT...", "Writing \"Section size configuration\"...",
+                              "Writing \"DV\"...",   "Writing \"Program\"...",
+                              "Writing \"DH\"...",   "Writing \"MH\"...",
+                              "Burning and verifying...", "Finished.",
+                              "=================",   "Finished!"};
+    QCOMPARE(Lines(log), loaded + written);
+    QCOMPARE(log->currentRow(), log->count() - 1);
+    QVERIFY(!bar->isVisible());
+    for (int id : {IDC_ONLINE, IDC_DOWNLOAD, IDC_GENERATE, IDC_FILE}) QVERIFY(Main().Control(id)->isEnabled());
+    QVERIFY(m_model->Area(0) == std::vector<uint16_t>(20, 7));
+}
+
+void DesktopTest::uploadDialogSavesAnImageThatInspectReads() {
+    StartDrive(1);
+    StartDialog();
+    ShowOnline();
+    const QString path = QString::fromStdString((m_dir / "backup.tkw").string());
+    QStringList uploadLog;
+    QString saveTitle, saveSuffix;
+    QStringList saveFilters;
+    bool confirmsOverwrite = false;
+    WindowScript script;
+    script.Then(WindowScript::Caption(ToQt(kUploadCaption)), [&uploadLog](QWidget* window) {
+        auto* upload = qobject_cast<TemplateDialog*>(window);
+        auto* list = upload->ControlAs<QListWidget>(IDC_UP_LOG);
+        // When the log ends, Esc closes the dialog.
+        QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, upload, [list, upload, &uploadLog] {
+            if (list->item(list->count() - 1)->text() != u"Finished!") return;
+            uploadLog = Lines(list);
+            QTimer::singleShot(0, upload, [upload] { QTest::keyClick(upload, Qt::Key_Escape); });
+        });
+        // Enter presses Upload, the default button.
+        QTest::keyClick(upload->Control(IDC_CHK_DH), Qt::Key_Return);
+    });
+    script.Then(WindowScript::Kind<QFileDialog>(), [&](QWidget* window) {
+        auto* save = qobject_cast<QFileDialog*>(window);
+        saveTitle = save->windowTitle();
+        saveFilters = save->nameFilters();
+        saveSuffix = save->defaultSuffix();
+        confirmsOverwrite = !save->testOption(QFileDialog::DontConfirmOverwrite);
+        save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog*>(save)->accept();
+    });
+    // Returns when the upload dialog has ended.
+    QTest::mouseClick(Control<QPushButton>(IDC_GENERATE), Qt::LeftButton);
+    QVERIFY(script.Done());
+    QCOMPARE(saveTitle, QStringLiteral("Save Image"));
+    QCOMPARE(saveFilters, QStringList{"Kestrel img (*.tkw)"});
+    QCOMPARE(saveSuffix, QStringLiteral("tkw"));
+    QVERIFY(confirmsOverwrite);
+    QVERIFY(uploadLog.size() > 3);
+    QCOMPARE(uploadLog.first(), QStringLiteral("Read data from DUT..."));
+    QCOMPARE(uploadLog.last(), QStringLiteral("Finished!"));
+
+    const test::TarnResult inspect = test::RunTarn({"inspect", path.toStdString(), "--json"}, (m_dir / "p.ini").string());
+    QCOMPARE(inspect.status, 0);
+    const auto doc = nlohmann::json::parse(inspect.out);
+    const nlohmann::json includes = {{"programDV", false}, {"dh", true}, {"mh", true}, {"parameters", true}};
+    QVERIFY(doc["identity"] == nlohmann::json::array({3, 6, 5}));
+    QVERIFY(doc["includes"] == includes);
+    QCOMPARE(doc["parameters"]["items"].size(), size_t{23});
+}
+
+void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
+    // Without a default button Enter in a field is the OK command; Esc and a
+    // request to close the window are Cancel.
+    struct Case {
+        const char* what;
+        std::function<void(TemplateDialog&)> act;
+        int result;
+    };
+    const Case cases[] = {
+        {"Enter in the station field",
+         [](TemplateDialog& d) { QTest::keyClick(d.Control(IDC_STATION), Qt::Key_Return); }, IDOK},
+        {"Enter in the file field", [](TemplateDialog& d) { QTest::keyClick(d.Control(IDC_FILE), Qt::Key_Enter); },
+         IDOK},
+        {"Esc", [](TemplateDialog& d) { QTest::keyClick(d.Control(IDC_STATION), Qt::Key_Escape); }, IDCANCEL},
+        {"the window's close box", [](TemplateDialog& d) { d.close(); }, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        StartDialog(false);
+        Main().show();
+        QSignalSpy finished(&Main(), &QDialog::finished);
+        c.act(Main());
+        QVERIFY2(finished.count() == 1 && finished[0][0].toInt() == c.result, c.what);
+        QVERIFY2(!Main().isVisible(), c.what);
+    }
+
+    // The file field's browse dialog offers the images.
+    StartDialog(false);
+    Main().show();
+    QStringList browseFilters;
+    QString browseSuffix;
+    WindowScript script;
+    script.Then(WindowScript::Kind<QFileDialog>(), [&](QWidget* window) {
+        auto* browse = qobject_cast<QFileDialog*>(window);
+        browseFilters = browse->nameFilters();
+        browseSuffix = browse->defaultSuffix();
+        browse->reject();
+    });
+    // The window's menu (a right click on its surface) holds the about item.
+    QStringList menuItems;
+    script.Then(WindowScript::Kind<QMenu>(), [&menuItems](QWidget* window) {
+        for (QAction* action : window->actions())
+            if (!action->isSeparator()) menuItems << action->text();
+        QTest::keyClick(window, Qt::Key_A);
+    });
+    QStringList aboutTexts;
+    script.Then(WindowScript::Caption(ToQt(kAboutCaption)), [&aboutTexts](QWidget* about) {
+        for (QLabel* label : about->findChildren<QLabel*>())
+            if (!label->text().isEmpty()) aboutTexts << label->text();
+        auto* ok = qobject_cast<TemplateDialog*>(about)->ControlAs<QPushButton>(IDOK);
+        aboutTexts << ok->text();
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    Control<FileEdit>(IDC_FILE)->BrowseAction()->trigger();
+    const QPoint surface = Control<QPushButton>(IDC_GENERATE)->geometry().bottomLeft() + QPoint(0, 20);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, surface, Main().mapToGlobal(surface));
+    QApplication::sendEvent(&Main(), &rightClick);
+    QVERIFY(script.Done());
+    QCOMPARE(browseFilters, QStringList{"Kestrel Image (*.tkw)"});
+    QCOMPARE(browseSuffix, QStringLiteral("Image"));
+    QCOMPARE(menuItems, QStringList{ToQt(kAboutMenuItem)});
+    QCOMPARE(aboutTexts, (QStringList{ToQt(kAboutText), ToQt(kAboutOk)}));
+    QVERIFY(Main().isVisible());
+}
+
+void DesktopTest::templatesFitTheirDialogs() {
+    // Every control inside its dialog, and no two shown controls on top of
+    // each other (a group box only frames its neighbours).
+    for (const DialogTemplate* t :
+         {&MainDialogTemplate(), &UploadDialogTemplate(), &ConfirmDialogTemplate(), &AboutDialogTemplate()}) {
+        const QRect client(0, 0, t->cx, t->cy);
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& a = t->controls[i];
+            const QRect ra(a.x, a.y, a.cx, a.cy);
+            QVERIFY2(client.contains(ra), qPrintable(ToQt(a.text)));
+            for (size_t j = i + 1; j < t->controls.size(); ++j) {
+                const ControlTemplate& b = t->controls[j];
+                if (!a.shown || !b.shown || a.kind == ControlKind::GroupBox || b.kind == ControlKind::GroupBox)
+                    continue;
+                QVERIFY2(!ra.intersects(QRect(b.x, b.y, b.cx, b.cy)), qPrintable(ToQt(a.text) + u'/' + ToQt(b.text)));
+            }
+        }
+    }
+}
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"
