@@ -42,10 +42,6 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
 }
 
 int Run(int argc, char** argv) {
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::fputs(Usage().c_str(), stdout);
-        return 0;
-    }
     CommandLine line;
     try {
         line = ParseCommandLine(argc, argv);
@@ -53,8 +49,11 @@ int Run(int argc, char** argv) {
             BlockStopSignals();
             return RunSimulator(line);
         }
+    } catch (const TextRequested& text) {
+        std::fputs(text.text.c_str(), stdout);
+        return 0;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tarn: %s\n%s", e.reason.c_str(), Usage(line.command).c_str());
+        std::fputs(UsageErrorText(e).c_str(), stderr);
         return 2;
     }
     if (line.command == "inspect") {

@@ -33,7 +33,7 @@ int64_t Number(const std::string& option, const std::string& text, int64_t low, 
     } catch (const std::exception&) {
     }
     throw UsageError{option + " needs a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high)};
+                     std::to_string(high), "sim"};
 }
 
 // A count of replies a fault applies to: a number, or "all" (-1).

@@ -199,28 +199,40 @@ TEST_F(TarnTest, UploadLeavesOutUntickedParts) {
     EXPECT_TRUE(doc["parameters"].is_null());
 }
 
-TEST_F(TarnTest, UsageErrorsExitTwo) {
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"frobnicate"},
-        {"info"},
-        {"upload", "--port", "/dev/null"},
-        {"upload", "a.tkw", "b.tkw", "--port", "/dev/null"},
-        {"download", "a.tkw", "--port", "/dev/null", "--all"},
-        {"inspect", "a.tkw", "--json=yes"},
-        {"info", "--port"},
-        {"sim", "--drop", "some"},
-        {"sim", "--station", "300"},
+TEST_F(TarnTest, UsageErrorsExitTwoWithTheReasonAndASuggestion) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{}, "tarn: no command given"},
+        {{"frobnicate"}, "unknown command 'frobnicate'\n"},
+        {{"downlaod", "a.tkw"}, "unknown command 'downlaod'; did you mean 'download'?"},
+        {{"info"}, "--port"},
+        {{"upload", "--port", "/dev/null"}, "OUT.tkw"},
+        {{"upload", "a.tkw", "b.tkw", "--port", "/dev/null"}, "unexpected argument 'b.tkw'"},
+        {{"download", "a.tkw", "--port", "/dev/null", "--all"}, "unknown option --all for download\n"},
+        {{"download", "a.tkw", "--port", "/dev/null", "--no-pra"}, "did you mean '--no-para'?"},
+        {{"inspect", "a.tkw", "--json=no"}, "json"},
+        {{"info", "--port"}, "--port"},
+        {{"sim", "--drop", "some"}, "--drop"},
+        {{"sim", "--station", "300"}, "--station"},
     };
-    for (const auto& args : bad) {
+    for (const auto& [args, reason] : bad) {
         const TarnResult r = Tarn(args);
-        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+        const std::string name = args.empty() ? "(none)" : args[0];
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_NE(r.err.find(reason), std::string::npos) << name << ": " << r.err;
+        EXPECT_NE(r.err.find("usage: tarn"), std::string::npos) << name;
     }
     const TarnResult help = Tarn({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("tarn download IMAGE.tkw"), std::string::npos);
+    for (const char* command : {"ports", "info", "upload", "download", "inspect", "sim"})
+        EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
+    const TarnResult downloadHelp = Tarn({"download", "--help"});
+    EXPECT_EQ(downloadHelp.status, 0);
+    EXPECT_NE(downloadHelp.out.find("usage: tarn download IMAGE.tkw --port PORT"), std::string::npos);
+    EXPECT_NE(downloadHelp.out.find("--no-program"), std::string::npos);
+    const TarnResult version = Tarn({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tarn ", 0), 0u);
     const TarnResult ports = Tarn({"ports", "--all", "--json"});
     EXPECT_EQ(ports.status, 0);
     EXPECT_TRUE(nlohmann::json::parse(ports.out).is_array());

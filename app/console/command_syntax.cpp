@@ -1,0 +1,132 @@
+#include "app/console/command_syntax.h"
+
+namespace tarn::console {
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    const char* synopsis;
+    const char* description;
+};
+
+const Subcommand kSubcommands[] = {
+    {"ports", "tarn ports [--all] [--json]", "List the serial ports with the numbers --port takes"},
+    {"info", "tarn info --port PORT [--station TEXT] [--json]",
+     "Connect as the Online button does and show the drive's identity and versions"},
+    {"upload", "tarn upload OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes]",
+     "Read the drive into a new image file, as \"Generate *.tkw\" does"},
+    {"download",
+     "tarn download IMAGE.tkw --port PORT [--station TEXT] [--no-program] [--no-dh] [--no-mh] [--no-para] [--yes]",
+     "Write an image file into the drive, as Download does"},
+    {"inspect", "tarn inspect IMAGE.tkw [--json]", "Show what an image file holds"},
+    {"sim",
+     "tarn sim [DRIVE.json] [--link PATH] [--state FILE] [--station N] [--ascii] [--baud RATE] [fault options]",
+     "Serve a virtual drive on a pseudo-terminal until interrupted"},
+};
+
+const char* const kPortHelp =
+    "The drive's serial port: a device path (with a '/') or a port number as `tarn ports` lists it";
+const char* const kStationHelp =
+    "The station field's text, read as the dialog reads it (default: the station the dialog starts with)";
+const char* const kCountHelp = " (N: a count of replies, or 'all')";
+
+// The synopsis stands where CLI11 puts its generated usage line.
+class Formatter : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App* app, std::string) const override {
+        return "usage: " + Synopsis(app->get_parent() ? app->get_name() : std::string()) + "\n";
+    }
+};
+
+CLI::App* Add(CLI::App& app, const char* name) {
+    for (const Subcommand& s : kSubcommands)
+        if (std::string(s.name) == name) return app.add_subcommand(s.name, s.description);
+    throw std::logic_error(std::string("no synopsis for ") + name);
+}
+
+// The help text goes in as a std::string: CLI11 would take a char pointer for
+// a variable to fill.
+// A flag takes no "=value" (CLI11 would read --json=no as given).
+CLI::Option* Flag(CLI::App* c, const char* name, const std::string& help) {
+    return c->add_flag(name, help)->disable_flag_override();
+}
+CLI::Option* Value(CLI::App* c, const char* name, const char* type, const std::string& help) {
+    return c->add_option(name, help)->type_name(type);
+}
+CLI::Option* Argument(CLI::App* c, const char* name, const std::string& help) {
+    return c->add_option(name, help);
+}
+void Port(CLI::App* c) { Value(c, "--port", "PORT", kPortHelp)->required(); }
+void Station(CLI::App* c) { Value(c, "--station", "TEXT", kStationHelp); }
+void Json(CLI::App* c, const char* what) { Flag(c, "--json", what); }
+void Count(CLI::App* c, const char* name, const std::string& help) { Value(c, name, "N", help + kCountHelp); }
+
+}  // namespace
+
+std::string Synopsis(const std::string& command) {
+    for (const Subcommand& s : kSubcommands)
+        if (command == s.name) return s.synopsis;
+    return "tarn COMMAND [ARGUMENTS] [OPTIONS]   (tarn COMMAND --help shows every option)";
+}
+
+void DescribeCommands(CLI::App& app) {
+    app.formatter(std::make_shared<Formatter>());
+    app.require_subcommand(1);
+    app.footer(
+        "Exit status: 0 done, 1 failed (the reason is on stderr), 2 usage error.\n"
+        "The profile (remembered port and station) is the desktop tool's; TARN_PROFILE names another file.");
+
+    CLI::App* ports = Add(app, "ports");
+    Flag(ports, "--all", "Also list the ports whose bridge does not suit the drive");
+    Json(ports, "Print the list as one JSON array");
+
+    CLI::App* info = Add(app, "info");
+    Port(info);
+    Station(info);
+    Json(info, "Print the identity as one JSON document");
+
+    CLI::App* upload = Add(app, "upload");
+    Argument(upload, "OUT.tkw", "The image file to write")->required();
+    Port(upload);
+    Station(upload);
+    Flag(upload, "--no-dh", "Untick DH: leave the DH section out");
+    Flag(upload, "--no-mh", "Untick MH: leave the MH section out");
+    Flag(upload, "--no-para", "Untick Parameter: leave the parameters out");
+    Flag(upload, "--yes", "Answer every question Yes, also whether to replace an existing OUT.tkw");
+
+    CLI::App* download = Add(app, "download");
+    Argument(download, "IMAGE.tkw", "The image file to write into the drive")->required();
+    Port(download);
+    Station(download);
+    Flag(download, "--no-program", "Untick \"Program / DV / All section size\"");
+    Flag(download, "--no-dh", "Untick \"Section_DH\": leave the DH section as it is");
+    Flag(download, "--no-mh", "Untick \"Section_MH\": leave the MH section as it is");
+    Flag(download, "--no-para", "Untick \"Parameter\": leave the parameters as they are");
+    Flag(download, "--yes", "Answer every question Ok / Yes without asking");
+
+    CLI::App* inspect = Add(app, "inspect");
+    Argument(inspect, "IMAGE.tkw", "The image file to show")->required();
+    Json(inspect, "Print one JSON document (its fields are only ever added to)");
+
+    CLI::App* sim = Add(app, "sim");
+    Argument(sim, "DRIVE.json", "The drive description to serve (default: the shipped default drive)");
+    Value(sim, "--link", "PATH", "Make PATH a symbolic link to the pseudo-terminal");
+    Value(sim, "--state", "FILE", "On exit, save the drive as it is left as a drive description");
+    Value(sim, "--station", "N", "Answer as station N (1 to 247) instead of the description's");
+    Flag(sim, "--ascii", "Speak Modbus ASCII instead of RTU");
+    Value(sim, "--baud", "RATE", "Pace the replies as a line at RATE baud would (11 bits a byte)");
+    Value(sim, "--turnaround-us", "US", "With --baud: the drive's turnaround in microseconds");
+    Value(sim, "--ready-delay-ms", "MS", "How long the drive stays busy after the run step that follows a download");
+    Flag(sim, "--hold-ready", "The drive never reports ready after a download");
+    Count(sim, "--drop", "Send no answer to the next N requests");
+    Count(sim, "--late", "Answer the next N requests --late-ms late");
+    Value(sim, "--late-ms", "MS", "How late --late answers (alone: every answer)");
+    Count(sim, "--bad-crc", "Spoil the frame CRC of the next N replies");
+    Count(sim, "--bad-check", "Spoil the packet check of the next N replies");
+    Count(sim, "--foreign", "Send a packet of another type before the next N replies");
+    Count(sim, "--noise", "Send noise before the next N replies");
+    Count(sim, "--split", "Send the next N replies in pieces");
+}
+
+}  // namespace tarn::console
