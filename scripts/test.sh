@@ -7,9 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev
+bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
 # Compound-file cross-checks (independent readers and writer) and the fuzzer's clang.
 bash scripts/deps.sh python3-olefile libgsf-bin gzip clang libclang-rt-14-dev
+# The package check: CPack's dependency list, the icons, the completion.
+bash scripts/deps.sh dpkg-dev librsvg2-bin bash-completion
 
 jobs=$(nproc)
 build() { # dir sanitizer
