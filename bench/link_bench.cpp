@@ -13,9 +13,11 @@
 #include <cstdlib>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "link/hct_comm.h"
+#include "link/line_trace.h"
 #include "link/link_tables.h"
 #include "platform/wide_string.h"
 #include "sim/virtual_drive.h"
@@ -95,12 +97,16 @@ Result Measure(int exchanges, size_t requestBytes, size_t replyBytes,
 
 int main(int argc, char** argv) {
     // --unpaced: the drive answers at once, which shows the software's own
-    // round-trip time (the ratio column is then meaningless).
+    // round-trip time (the ratio column is then meaningless). --trace FILE:
+    // the link runs with a line trace to FILE, to show what tracing costs.
     bool paced = true;
     int exchanges = 3000;
+    std::string traceFile;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--unpaced")
             paced = false;
+        else if (std::string(argv[i]) == "--trace" && i + 1 < argc)
+            traceFile = argv[++i];
         else
             exchanges = std::max(1, std::atoi(argv[i]));
     }
@@ -109,7 +115,10 @@ int main(int argc, char** argv) {
 
     bool allMet = true;
     {
+        std::unique_ptr<tarn::LineTrace> trace;
+        if (!traceFile.empty()) trace = std::make_unique<tarn::LineTrace>(traceFile, path);
         tarn::CHCT_COMM link;
+        link.SetLineTap(trace.get());
         if (link.OpenPort(path, tarn::kLinkBaudCode, tarn::kLinkProtocolCode) != 1) {
             std::fprintf(stderr, "open %s: %s\n", path.c_str(), tarn::ToUtf8(link.GetErrMsg()).c_str());
             close(control[1]);
@@ -127,8 +136,8 @@ int main(int argc, char** argv) {
             {"Download_Block (5 words)", 18, 8, [&] { return link.Download_Block(1, 3, 0, 5, block); }},
             {"Upload_Block (10 words)", 9, 28, [&] { return link.Upload_Block(1, 3, 0, 10, words); }},
         };
-        std::printf("Link against the virtual drive at %u baud 8N2, turnaround %u us, %d exchanges each\n",
-                    kBaud, kTurnaroundUs, exchanges);
+        std::printf("Link against the virtual drive at %u baud 8N2, turnaround %u us, %d exchanges each%s\n",
+                    kBaud, kTurnaroundUs, exchanges, trace ? ", traced" : "");
         std::printf("%-26s %12s %14s %10s %14s\n", "exchange", "per second", "ratio to wire",
                     "CPU/wall", "CPU us/exch");
         for (auto& c : cases) {

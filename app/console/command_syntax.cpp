@@ -12,12 +12,14 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"ports", "tarn ports [--all] [--json]", "List the serial ports with the numbers --port takes"},
-    {"info", "tarn info --port PORT [--station TEXT] [--json]",
+    {"info", "tarn info --port PORT [--station TEXT] [--json] [--trace FILE]",
      "Connect as the Online button does and show the drive's identity and versions"},
-    {"upload", "tarn upload OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes]",
+    {"upload",
+     "tarn upload OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes] [--trace FILE]",
      "Read the drive into a new image file, as \"Generate *.tkw\" does"},
     {"download",
-     "tarn download IMAGE.tkw --port PORT [--station TEXT] [--no-program] [--no-dh] [--no-mh] [--no-para] [--yes]",
+     "tarn download IMAGE.tkw --port PORT [--station TEXT] [--no-program] [--no-dh] [--no-mh] [--no-para] [--yes]"
+     " [--trace FILE]",
      "Write an image file into the drive, as Download does"},
     {"inspect", "tarn inspect IMAGE.tkw [--json]", "Show what an image file holds"},
     {"sim",
@@ -60,6 +62,10 @@ CLI::Option* Argument(CLI::App* c, const char* name, const std::string& help) {
 void Port(CLI::App* c) { Value(c, "--port", "PORT", kPortHelp)->required(); }
 void Station(CLI::App* c) { Value(c, "--station", "TEXT", kStationHelp); }
 void Json(CLI::App* c, const char* what) { Flag(c, "--json", what); }
+void Trace(CLI::App* c) {
+    Value(c, "--trace", "FILE",
+          "Write every byte on the line to FILE: time in microseconds, direction, bytes and the decoded frame");
+}
 void Count(CLI::App* c, const char* name, const std::string& help) { Value(c, name, "N", help + kCountHelp); }
 
 }  // namespace
@@ -85,6 +91,7 @@ void DescribeCommands(CLI::App& app) {
     Port(info);
     Station(info);
     Json(info, "Print the identity as one JSON document");
+    Trace(info);
 
     CLI::App* upload = Add(app, "upload");
     Argument(upload, "OUT.tkw", "The image file to write")->required();
@@ -94,6 +101,7 @@ void DescribeCommands(CLI::App& app) {
     Flag(upload, "--no-mh", "Untick MH: leave the MH section out");
     Flag(upload, "--no-para", "Untick Parameter: leave the parameters out");
     Flag(upload, "--yes", "Answer every question Yes, also whether to replace an existing OUT.tkw");
+    Trace(upload);
 
     CLI::App* download = Add(app, "download");
     Argument(download, "IMAGE.tkw", "The image file to write into the drive")->required();
@@ -104,6 +112,7 @@ void DescribeCommands(CLI::App& app) {
     Flag(download, "--no-mh", "Untick \"Section_MH\": leave the MH section as it is");
     Flag(download, "--no-para", "Untick \"Parameter\": leave the parameters as they are");
     Flag(download, "--yes", "Answer every question Ok / Yes without asking");
+    Trace(download);
 
     CLI::App* inspect = Add(app, "inspect");
     Argument(inspect, "IMAGE.tkw", "The image file to show")->required();
@@ -127,6 +136,8 @@ void DescribeCommands(CLI::App& app) {
     Count(sim, "--foreign", "Send a packet of another type before the next N replies");
     Count(sim, "--noise", "Send noise before the next N replies");
     Count(sim, "--split", "Send the next N replies in pieces");
+    Value(sim, "--lose-blocks", "N",
+          "Acknowledge the next N block writes (0xF5) as stored, but keep nothing of them (N: a count, or 'all')");
 }
 
 }  // namespace tarn::console

@@ -8,13 +8,12 @@
 
 #include "app/console/command_line.h"
 #include "app/console/console_io.h"
+#include "app/console/drive_command.h"
 #include "app/console/image_report.h"
 #include "app/console/ports_command.h"
-#include "app/console/session.h"
 #include "app/console/sim_command.h"
 #include "platform/profile/ini_profile.h"
 #include "platform/profile/memory_profile.h"
-#include "platform/wide_string.h"
 
 namespace {
 
@@ -27,18 +26,6 @@ std::unique_ptr<IProfile> OpenProfile() {
     const std::filesystem::path path = DefaultProfilePath();
     if (path.empty()) return std::make_unique<MemoryProfile>();
     return std::make_unique<IniProfile>(path);
-}
-
-int RunDriveCommand(const CommandLine& line, IProfile& profile) {
-    ConsoleIo io(stdout, stderr, STDIN_FILENO, line.Has("--yes"));
-    UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"), std::nullopt};
-    if (line.command == "upload") upload.target = FromUtf8(line.arguments[0]);
-    Session session(profile, io, upload);
-    if (!session.Connect({*line.Value("--port"), line.Value("--station")})) return 1;
-    if (line.command == "info") return session.Info(line.Has("--json"));
-    if (line.command == "upload") return session.Upload();
-    DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para")};
-    return session.Download(line.arguments[0], choice);
 }
 
 int Run(int argc, char** argv) {

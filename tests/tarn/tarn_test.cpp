@@ -5,6 +5,8 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <nlohmann/json.hpp>
 
 #include "device/drive_registers.h"
@@ -197,6 +199,54 @@ TEST_F(TarnTest, UploadLeavesOutUntickedParts) {
     const auto doc = nlohmann::json::parse(Tarn({"inspect", image, "--json"}).out);
     EXPECT_EQ(doc["includes"], nlohmann::json({{"programDV", false}, {"dh", false}, {"mh", true}, {"parameters", false}}));
     EXPECT_TRUE(doc["parameters"].is_null());
+}
+
+TEST_F(TarnTest, TraceHoldsEveryRequestTheDriveGotAndEachReply) {
+    sim::Faults faults;
+    // The first reply: noise, a packet of another type, then itself with a bad CRC.
+    faults.noisyReplies = 1;
+    faults.noise = {0x00, 0x55};
+    faults.foreignPackets = 1;
+    faults.corruptCrc = 1;
+    drive->SetFaults(faults);
+    const std::string file = dir.Path("trace.txt");
+    ASSERT_EQ(Tarn({"info", "--port", drive->Path(), "--trace", file}).status, 0);
+
+    std::ifstream in(file);
+    std::vector<std::vector<uint8_t>> sent;
+    std::vector<std::string> received;
+    long long last = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("#", 0) == 0) continue;
+        std::istringstream fields(line.substr(0, line.find(" | ")));
+        long long us = 0;
+        std::string direction, hex;
+        fields >> us >> direction;
+        EXPECT_GE(us, last) << line;
+        last = us;
+        std::vector<uint8_t> bytes;
+        while (fields >> hex) bytes.push_back(static_cast<uint8_t>(std::stoi(hex, nullptr, 16)));
+        const std::string frame = line.substr(line.find(" | ") + 3);
+        if (direction == "out") {
+            sent.push_back(bytes);
+            EXPECT_EQ(frame.rfind("station=1 function=0x", 0), 0u) << line;
+            EXPECT_TRUE(frame.ends_with(" crc=ok")) << line;
+        } else {
+            received.push_back(frame);
+        }
+    }
+    std::vector<std::vector<uint8_t>> logged;
+    for (const sim::LoggedRequest& request : drive->Requests()) logged.push_back(request.frame);
+    EXPECT_EQ(sent, logged);
+    // Then one checked packet per request (the spoilt one was asked again).
+    ASSERT_EQ(received.size(), logged.size() + 2);
+    EXPECT_EQ(received[0], "noise");
+    EXPECT_EQ(received[1], "packet=ok type=1");
+    EXPECT_EQ(received[2], "packet=ok station=1 function=0x03 count=1 crc=bad");
+    for (size_t i = 3; i < received.size(); ++i) {
+        EXPECT_EQ(received[i].rfind("packet=ok station=1 function=0x", 0), 0u) << received[i];
+        EXPECT_TRUE(received[i].ends_with(" crc=ok")) << received[i];
+    }
 }
 
 TEST_F(TarnTest, UsageErrorsExitTwoWithTheReasonAndASuggestion) {
