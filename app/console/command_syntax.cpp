@@ -15,12 +15,16 @@ const Subcommand kSubcommands[] = {
     {"info", "tarn info --port PORT [--station TEXT] [--json] [--trace FILE]",
      "Connect as the Online button does and show the drive's identity and versions"},
     {"upload",
-     "tarn upload OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes] [--trace FILE]",
+     "tarn upload OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes] [--json]"
+     " [--trace FILE]",
      "Read the drive into a new image file, as \"Generate *.tkw\" does"},
     {"download",
-     "tarn download IMAGE.tkw --port PORT [--station TEXT] [--no-program] [--no-dh] [--no-mh] [--no-para] [--yes]"
-     " [--trace FILE]",
-     "Write an image file into the drive, as Download does"},
+     "tarn download IMAGE.tkw --port PORT [--port PORT ...] [--station TEXT] [--no-program] [--no-dh] [--no-mh]"
+     " [--no-para] [--yes] [--verify] [--json] [--trace FILE]",
+     "Write an image file into the drive, as Download does; with several ports into every drive at once"},
+    {"compare", "tarn compare IMAGE.tkw --port PORT [--station TEXT] [--json] [--trace FILE]",
+     "List every difference between an image file and what the drive holds"},
+    {"diff", "tarn diff A.tkw B.tkw [--json]", "List every difference between two image files"},
     {"inspect", "tarn inspect IMAGE.tkw [--json]", "Show what an image file holds"},
     {"sim",
      "tarn sim [DRIVE.json] [--link PATH] [--state FILE] [--station N] [--ascii] [--baud RATE] [fault options]",
@@ -59,9 +63,13 @@ CLI::Option* Value(CLI::App* c, const char* name, const char* type, const std::s
 CLI::Option* Argument(CLI::App* c, const char* name, const std::string& help) {
     return c->add_option(name, help);
 }
-void Port(CLI::App* c) { Value(c, "--port", "PORT", kPortHelp)->required(); }
+CLI::Option* Port(CLI::App* c) { return Value(c, "--port", "PORT", kPortHelp)->required(); }
 void Station(CLI::App* c) { Value(c, "--station", "TEXT", kStationHelp); }
 void Json(CLI::App* c, const char* what) { Flag(c, "--json", what); }
+void Result(CLI::App* c) {
+    Flag(c, "--json",
+         "Print one result document (port, station, result, per-stage timings) instead of the log, which goes to stderr");
+}
 void Trace(CLI::App* c) {
     Value(c, "--trace", "FILE",
           "Write every byte on the line to FILE: time in microseconds, direction, bytes and the decoded frame");
@@ -80,7 +88,8 @@ void DescribeCommands(CLI::App& app) {
     app.formatter(std::make_shared<Formatter>());
     app.require_subcommand(1);
     app.footer(
-        "Exit status: 0 done, 1 failed (the reason is on stderr), 2 usage error.\n"
+        "Exit status: 0 done, 1 failed (the reason is on stderr), 2 usage error;\n"
+        "compare and diff: 0 the same, 1 different, 3 not compared (a drive or image that does not read).\n"
         "The profile (remembered port and station) is the desktop tool's; TARN_PROFILE names another file.");
 
     CLI::App* ports = Add(app, "ports");
@@ -101,18 +110,38 @@ void DescribeCommands(CLI::App& app) {
     Flag(upload, "--no-mh", "Untick MH: leave the MH section out");
     Flag(upload, "--no-para", "Untick Parameter: leave the parameters out");
     Flag(upload, "--yes", "Answer every question Yes, also whether to replace an existing OUT.tkw");
+    Result(upload);
     Trace(upload);
 
     CLI::App* download = Add(app, "download");
     Argument(download, "IMAGE.tkw", "The image file to write into the drive")->required();
-    Port(download);
+    Port(download)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->description(std::string(kPortHelp) + "; more than once: every drive at once, each in a process of its own");
     Station(download);
     Flag(download, "--no-program", "Untick \"Program / DV / All section size\"");
     Flag(download, "--no-dh", "Untick \"Section_DH\": leave the DH section as it is");
     Flag(download, "--no-mh", "Untick \"Section_MH\": leave the MH section as it is");
     Flag(download, "--no-para", "Untick \"Parameter\": leave the parameters as they are");
     Flag(download, "--yes", "Answer every question Ok / Yes without asking");
+    Flag(download, "--verify",
+         "After \"Finished!\", read back what was written and compare it; any difference fails the download");
+    Result(download);
     Trace(download);
+    // A clone's child hands its result document to the clone on this descriptor.
+    Value(download, "--result-fd", "FD", "")->group("");
+
+    CLI::App* compare = Add(app, "compare");
+    Argument(compare, "IMAGE.tkw", "The image file to compare the drive with")->required();
+    Port(compare);
+    Station(compare);
+    Json(compare, "Print one result document with the differences");
+    Trace(compare);
+
+    CLI::App* diff = Add(app, "diff");
+    Argument(diff, "A.tkw", "The first image file")->required();
+    Argument(diff, "B.tkw", "The second image file")->required();
+    Json(diff, "Print one document with the differences");
 
     CLI::App* inspect = Add(app, "inspect");
     Argument(inspect, "IMAGE.tkw", "The image file to show")->required();

@@ -8,6 +8,7 @@
 
 #include "app/console/command_line.h"
 #include "app/console/console_io.h"
+#include "app/console/diff_command.h"
 #include "app/console/drive_command.h"
 #include "app/console/image_report.h"
 #include "app/console/ports_command.h"
@@ -43,6 +44,7 @@ int Run(int argc, char** argv) {
         std::fputs(UsageErrorText(e).c_str(), stderr);
         return 2;
     }
+    if (line.command == "diff") return RunDiff(line.arguments[0], line.arguments[1], line.Has("--json"));
     if (line.command == "inspect") {
         ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
         return Inspect(line.arguments[0], line.Has("--json"), io);

@@ -1,0 +1,28 @@
+#pragma once
+// Runs this program again as child processes and gathers what they print:
+// stdout and stderr line by line as the lines come, and a result document
+// that each writes to its descriptor 3. stdin is /dev/null (no child asks).
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarn::console {
+
+struct ChildRun {
+    std::vector<std::string> args;  // without the program
+    pid_t pid = -1;
+    int status = -1;  // exit status; -1 when it did not exit normally
+    std::string result;  // what it wrote to descriptor 3
+};
+
+enum class ChildStream { Out, Err };
+
+// Starts every run at once and returns when all have ended. `onLine` gets
+// each line with its run's index, on this thread. False (with errno) when a
+// child could not be started; those started are waited for.
+bool RunChildren(std::vector<ChildRun>& runs,
+                 const std::function<void(size_t run, ChildStream stream, const std::string& line)>& onLine);
+
+}  // namespace tarn::console
