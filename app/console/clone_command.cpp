@@ -1,6 +1,7 @@
 #include "app/console/clone_command.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -80,7 +81,7 @@ int RunClone(const CommandLine& line) {
         const ordered_json document = {{"command", "download"},
                                        {"image", line.arguments[0]},
                                        {"result", all ? "finished" : "failed"},
-                                       {"seconds", seconds},
+                                       {"seconds", std::round(seconds * 1000) / 1000},
                                        {"ports", entries}};
         std::printf("%s\n", document.dump(2).c_str());
     } else {

@@ -161,6 +161,7 @@ std::string Words(const ordered_json& words) {
 
 std::string Shown(const ordered_json& value) {
     if (value.is_null()) return "(none)";
+    if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
     if (value.is_string()) return value.get<std::string>();
     if (value.is_array()) {
         std::string text;

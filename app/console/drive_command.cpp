@@ -47,7 +47,7 @@ public:
         ordered_json document = {{"command", line.command},
                                  {"image", line.arguments.empty() ? ordered_json() : ordered_json(line.arguments[0])},
                                  {"result", result},
-                                 {"seconds", m_record->Seconds()},
+                                 {"seconds", entry["seconds"]},
                                  {"ports", ordered_json::array({entry})}};
         const std::string text = document.dump(2) + "\n";
         if (m_json) {
