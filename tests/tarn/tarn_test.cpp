@@ -335,7 +335,9 @@ TEST_F(TarnTest, CloneOntoThreeDrivesAtOnceWithOneFailing) {
 
 TEST_F(TarnTest, TraceHoldsEveryRequestTheDriveGotAndEachReply) {
     sim::Faults faults;
-    // The first reply: noise, a packet of another type, then itself with a bad CRC.
+    // The first reply: noise, a packet of another type, then itself with a bad
+    // CRC, all of it in pieces; each frame is still one line.
+    faults.splitReplies = 1;
     faults.noisyReplies = 1;
     faults.noise = {0x00, 0x55};
     faults.foreignPackets = 1;
