@@ -22,7 +22,8 @@ std::vector<std::string> SubcommandNames(const CLI::App& app) {
 std::vector<std::string> OptionNames(const CLI::App& app) {
     std::vector<std::string> names;
     for (const CLI::Option* option : app.get_options())
-        for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+        if (!option->get_group().empty())  // hidden ones are not offered
+            for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
     return names;
 }
 

@@ -129,7 +129,7 @@ void DescribeCommands(CLI::App& app) {
     Result(download);
     Trace(download);
     // A clone's child hands its result document to the clone on this descriptor.
-    Value(download, "--result-fd", "FD", "")->group("");
+    Value(download, "--result-fd", "FD", "")->check(CLI::Range(0, 65535))->group("");
 
     CLI::App* compare = Add(app, "compare");
     Argument(compare, "IMAGE.tkw", "The image file to compare the drive with")->required();
