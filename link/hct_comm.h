@@ -33,7 +33,7 @@ public:
 
     PortRegistry& Ports() { return *m_pPorts; }
     // A bus monitor on the port: sees every byte written and read (null: none).
-    // Set it while the port is closed.
+    // It may be changed at any time; it must outlive the link's use of it.
     void SetLineTap(ILineTap* tap) { m_hCom.SetTap(tap); }
     // The window that gets the link-lost notification; null for none.
     void SetMainWindow(IWindow* window) { m_pMainWnd = window; }

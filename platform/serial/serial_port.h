@@ -69,8 +69,8 @@ public:
     // Reads what is there now, at most `wanted` bytes, without waiting.
     bool ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got);
 
-    // Every byte written or read is shown to `tap` (null: to none). Set it
-    // while no other thread uses the port.
+    // Every byte written or read is shown to `tap` (null: to none). It may be
+    // changed at any time; a tap must outlive the port's use of it.
     void SetTap(ILineTap* tap) { m_tap.store(tap, std::memory_order_release); }
 
     int LastError() const { return m_lastError; }
