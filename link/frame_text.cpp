@@ -8,14 +8,18 @@ namespace tarn {
 
 namespace {
 
-uint16_t Word(const uint8_t* frame, size_t at) { return static_cast<uint16_t>(frame[at] << 8 | frame[at + 1]); }
+uint16_t Word(const uint8_t* frame, size_t at) {
+    return static_cast<uint16_t>(frame[at] << 8 | frame[at + 1]);
+}
 
 std::string Field(const char* name, unsigned value, const char* format = " %s=%u") {
     char text[32];
     std::snprintf(text, sizeof text, format, name, value);
     return text;
 }
-std::string Hex(const char* name, unsigned value) { return Field(name, value, " %s=0x%04X"); }
+std::string Hex(const char* name, unsigned value) {
+    return Field(name, value, " %s=0x%04X");
+}
 
 // Station and function, then the fields the function's layout has room for,
 // then the CRC verdict.
@@ -31,7 +35,8 @@ std::string Describe(const uint8_t* frame, size_t size, bool request) {
     if (!request && (function & 0x80) && size == 5) {
         if (has(3)) text += Field("exception", frame[2], " %s=0x%02X");
     } else if (function == 0x03 || function == 0x67 || function == 0xF0) {
-        if (request && has(6)) text += Hex("address", Word(frame, 2)) + Field("count", Word(frame, 4));
+        if (request && has(6))
+            text += Hex("address", Word(frame, 2)) + Field("count", Word(frame, 4));
         if (!request && has(3)) text += Field("count", frame[2] / 2u);
     } else if (function == 0x06) {
         if (has(6)) text += Hex("address", Word(frame, 2)) + Hex("value", Word(frame, 4));
@@ -51,7 +56,11 @@ std::string Describe(const uint8_t* frame, size_t size, bool request) {
 
 }  // namespace
 
-std::string DescribeRequest(const uint8_t* frame, size_t size) { return Describe(frame, size, true); }
-std::string DescribeReply(const uint8_t* frame, size_t size) { return Describe(frame, size, false); }
+std::string DescribeRequest(const uint8_t* frame, size_t size) {
+    return Describe(frame, size, true);
+}
+std::string DescribeReply(const uint8_t* frame, size_t size) {
+    return Describe(frame, size, false);
+}
 
 }  // namespace tarn

@@ -22,18 +22,22 @@ std::string Printable(const uint8_t* bytes, size_t size) {
     std::string text;
     for (size_t i = 0; i < size; ++i) {
         const char c = static_cast<char>(bytes[i]);
-        text += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c >= 0x20 && c < 0x7F ? c : '?');
+        text += c == '\r'   ? "\\r"
+                : c == '\n' ? "\\n"
+                            : std::string(1, c >= 0x20 && c < 0x7F ? c : '?');
     }
     return text;
 }
 
 }  // namespace
 
-LineTrace::LineTrace(const std::string& path, const std::string& title) : m_file(std::fopen(path.c_str(), "w")) {
+LineTrace::LineTrace(const std::string& path, const std::string& title)
+    : m_file(std::fopen(path.c_str(), "w")) {
     if (!m_file) throw std::runtime_error("cannot write the trace file " + path);
-    std::fprintf(m_file,
-                 "# line trace of %s: time (microseconds, monotonic clock), direction, bytes | frame\n",
-                 title.c_str());
+    std::fprintf(
+        m_file,
+        "# line trace of %s: time (microseconds, monotonic clock), direction, bytes | frame\n",
+        title.c_str());
     m_writer = std::thread([this] { Run(); });
 }
 
@@ -98,7 +102,8 @@ void LineTrace::Take(const Piece& piece, const uint8_t* bytes) {
     TakeIncoming(true);
     const bool ascii = piece.size > 0 && bytes[0] == ':';
     WriteLine(piece.us, "out", bytes, piece.size,
-              ascii ? "ascii \"" + Printable(bytes, piece.size) + "\"" : DescribeRequest(bytes, piece.size));
+              ascii ? "ascii \"" + Printable(bytes, piece.size) + "\""
+                    : DescribeRequest(bytes, piece.size));
 }
 
 // Cuts the incoming bytes into frames: link packets (0xFE, length, ...),
@@ -108,7 +113,8 @@ void LineTrace::TakeIncoming(bool flushAll) {
     while (!m_in.empty()) {
         size_t length = 0;
         std::string text;
-        if (m_in[0] == kLinkStartMark && m_in.size() >= 2 && m_in[1] >= 3 && m_in[1] <= kLinkMaxLength) {
+        if (m_in[0] == kLinkStartMark && m_in.size() >= 2 && m_in[1] >= 3 &&
+            m_in[1] <= kLinkMaxLength) {
             length = 2 + size_t{m_in[1]};
             if (m_in.size() >= length) {
                 const uint8_t* body = m_in.data() + 2;
@@ -125,7 +131,8 @@ void LineTrace::TakeIncoming(bool flushAll) {
             length = 2;
         } else if (m_in[0] == ':') {
             auto end = std::find(m_in.begin(), m_in.end(), '\n');
-            length = end == m_in.end() ? m_in.size() + 1 : static_cast<size_t>(end - m_in.begin()) + 1;
+            length =
+                end == m_in.end() ? m_in.size() + 1 : static_cast<size_t>(end - m_in.begin()) + 1;
             if (end != m_in.end()) text = "ascii \"" + Printable(m_in.data(), length) + "\"";
         } else {
             // Noise: up to where a frame may start.
@@ -159,7 +166,8 @@ void LineTrace::WriteLine(int64_t us, const char* direction, const uint8_t* byte
         hex += kDigits[bytes[i] & 0x0F];
         hex += ' ';
     }
-    std::fprintf(m_file, "%lld %-3s %s| %s\n", static_cast<long long>(us), direction, hex.c_str(), text.c_str());
+    std::fprintf(m_file, "%lld %-3s %s| %s\n", static_cast<long long>(us), direction, hex.c_str(),
+                 text.c_str());
 }
 
 }  // namespace tarn

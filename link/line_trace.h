@@ -3,8 +3,8 @@
 // frame, with its time on the monotonic clock in microseconds, its direction,
 // its bytes and what the frame says:
 //
-//   81234567012 out 01 03 01 00 00 0A C4 31 | station=1 function=0x03 address=0x0100 count=10 crc=ok
-//   81234567890 in  FE 1A 00 01 03 14 ... | packet=ok station=1 function=0x03 count=10 crc=ok
+//   812345670 out 01 03 01 00 00 0A C4 31 | station=1 function=0x03 address=0x0100 ...
+//   812345678 in  FE 1A 00 01 03 14 ... | packet=ok station=1 function=0x03 count=10 crc=ok
 //
 // The link's threads only queue the bytes; a thread of the trace's own
 // decodes and writes them, so that tracing does not slow the link.
@@ -44,7 +44,8 @@ private:
     // Writer thread: frames of the pieces taken off the queue.
     void Take(const Piece& piece, const uint8_t* bytes);
     void TakeIncoming(bool flushAll);
-    void WriteLine(int64_t us, const char* direction, const uint8_t* bytes, size_t size, const std::string& text);
+    void WriteLine(int64_t us, const char* direction, const uint8_t* bytes, size_t size,
+                   const std::string& text);
 
     std::FILE* m_file;
     std::mutex m_mutex;

@@ -43,7 +43,8 @@ bool Start(size_t index, ChildRun& run, std::vector<Pipe>& pipes) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    const int error = posix_spawn(&run.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
+    const int error =
+        posix_spawn(&run.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     for (int i = 0; i < 3; ++i) ::close(fds[i][1]);
     if (error != 0) {
@@ -58,20 +59,37 @@ bool Start(size_t index, ChildRun& run, std::vector<Pipe>& pipes) {
 
 }  // namespace
 
-bool RunChildren(std::vector<ChildRun>& runs,
-                 const std::function<void(size_t run, ChildStream stream, const std::string& line)>& onLine) {
+bool RunChildren(std::vector<ChildRun>& runs, const LineHandler& onLine, const Release& releases) {
     std::vector<Pipe> pipes;
+    std::vector<int> open(runs.size(), 0);  // pipes still open, per run
+    size_t next = 0;
     bool started = true;
-    for (size_t i = 0; i < runs.size() && started; ++i) started = Start(i, runs[i], pipes);
-    const int startError = errno;
+    int startError = 0;
+    auto startNext = [&] {
+        if (next >= runs.size() || !started) return;
+        if (!(started = Start(next, runs[next], pipes))) {
+            startError = errno;
+            return;
+        }
+        open[next++] = 3;
+    };
+    startNext();
 
     auto deliver = [&](Pipe& pipe, bool ended) {
-        if (pipe.kind == 2) return;
+        if (pipe.kind == 2) return false;
+        const ChildStream stream = pipe.kind == 0 ? ChildStream::Out : ChildStream::Err;
+        bool release = false;
+        auto line = [&](const std::string& text) {
+            onLine(pipe.run, stream, text);
+            release =
+                release || (stream == ChildStream::Out && pipe.run + 1 == next && releases(text));
+        };
         size_t from = 0;
         for (size_t end; (end = pipe.partial.find('\n', from)) != std::string::npos; from = end + 1)
-            onLine(pipe.run, pipe.kind == 0 ? ChildStream::Out : ChildStream::Err, pipe.partial.substr(from, end - from));
+            line(pipe.partial.substr(from, end - from));
         pipe.partial.erase(0, from);
-        if (ended && !pipe.partial.empty()) onLine(pipe.run, pipe.kind == 0 ? ChildStream::Out : ChildStream::Err, pipe.partial);
+        if (ended && !pipe.partial.empty()) line(pipe.partial);
+        return release;
     };
     while (!pipes.empty()) {
         std::vector<pollfd> fds;
@@ -80,6 +98,7 @@ bool RunChildren(std::vector<ChildRun>& runs,
             if (errno == EINTR) continue;
             break;
         }
+        bool release = false;
         for (size_t i = fds.size(); i-- > 0;) {
             if (!fds[i].revents) continue;
             Pipe& pipe = pipes[i];
@@ -87,14 +106,18 @@ bool RunChildren(std::vector<ChildRun>& runs,
             const ssize_t n = ::read(pipe.fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n > 0) {
-                (pipe.kind == 2 ? runs[pipe.run].result : pipe.partial).append(buffer, static_cast<size_t>(n));
-                deliver(pipe, false);
+                (pipe.kind == 2 ? runs[pipe.run].result : pipe.partial)
+                    .append(buffer, static_cast<size_t>(n));
+                release = deliver(pipe, false) || release;
                 continue;
             }
-            deliver(pipe, true);
+            release = deliver(pipe, true) || release;
+            // A run that has ended releases the next one too.
+            if (--open[pipe.run] == 0 && pipe.run + 1 == next) release = true;
             ::close(pipe.fd);
             pipes.erase(pipes.begin() + static_cast<long>(i));
         }
+        if (release) startNext();
     }
     for (const Pipe& pipe : pipes) ::close(pipe.fd);
     for (ChildRun& run : runs) {

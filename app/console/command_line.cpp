@@ -36,13 +36,15 @@ std::string Hint(const std::string& word, const std::vector<std::string>& candid
 UsageError Leftover(const CLI::App& app, const CLI::App* sub) {
     if (!sub) {
         const std::string word = app.remaining().front();
-        if (word.rfind("-", 0) == 0) return {"unknown option " + word + Hint(word, OptionNames(app)), ""};
+        if (word.rfind("-", 0) == 0)
+            return {"unknown option " + word + Hint(word, OptionNames(app)), ""};
         return {"unknown command '" + word + "'" + Hint(word, SubcommandNames(app)), ""};
     }
     const std::string word = sub->remaining().front();
     const std::string command = sub->get_name();
     if (word.rfind("-", 0) == 0 && word.size() > 1)
-        return {"unknown option " + word + " for " + command + Hint(word.substr(0, word.find('=')), OptionNames(*sub)),
+        return {"unknown option " + word + " for " + command +
+                    Hint(word.substr(0, word.find('=')), OptionNames(*sub)),
                 command};
     return {"unexpected argument '" + word + "'", command};
 }
@@ -51,9 +53,11 @@ CommandLine Collect(const CLI::App& sub) {
     CommandLine line;
     line.command = sub.get_name();
     for (const CLI::Option* option : sub.get_options()) {
-        if (option->count() == 0 || (option->get_lnames().empty() && !option->get_positional())) continue;
+        if (option->count() == 0 || (option->get_lnames().empty() && !option->get_positional()))
+            continue;
         if (option->get_lnames().empty()) {
-            line.arguments.insert(line.arguments.end(), option->results().begin(), option->results().end());
+            line.arguments.insert(line.arguments.end(), option->results().begin(),
+                                  option->results().end());
         } else if (option->get_expected_max() == 0) {
             line.flags.insert("--" + option->get_lnames().front());
         } else {
@@ -77,11 +81,15 @@ std::vector<std::string> CommandLine::Values(const std::string& option) const {
     return it == values.end() ? std::vector<std::string>{} : it->second;
 }
 
-std::string VersionText() { return "tarn " + Version() + "\n"; }
+std::string VersionText() {
+    return "tarn " + Version() + "\n";
+}
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
-    CLI::App app("TarnToolkit on the command line: a servo drive's configuration between the drive and image files",
-                 "tarn");
+    CLI::App app(
+        "TarnToolkit on the command line: a servo drive's configuration between the drive and "
+        "image files",
+        "tarn");
     DescribeCommands(app);
     app.set_version_flag("--version", Version(), "Print the version and exit");
     // Left-over words are looked at here, so that a slip gets a suggestion.
@@ -108,12 +116,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         throw UsageError{e.what(), sub->get_name()};
     }
     const CLI::App* sub = selected();
-    if (!app.remaining().empty() || !sub->remaining().empty()) throw Leftover(app, app.remaining().empty() ? sub : nullptr);
+    if (!app.remaining().empty() || !sub->remaining().empty())
+        throw Leftover(app, app.remaining().empty() ? sub : nullptr);
     return Collect(*sub);
 }
 
 std::string UsageErrorText(const UsageError& error) {
-    const std::string help = error.command.empty() ? "tarn --help" : "tarn " + error.command + " --help";
+    const std::string help =
+        error.command.empty() ? "tarn --help" : "tarn " + error.command + " --help";
     return "tarn: " + error.reason + "\nusage: " + Synopsis(error.command) + "\n" + help +
            " lists every option.\n";
 }

@@ -12,8 +12,9 @@ namespace tarn::console {
 struct CommandLine {
     std::string command;
     std::vector<std::string> arguments;
-    std::set<std::string> flags;                              // "--json", "--yes", ...
-    std::map<std::string, std::vector<std::string>> values;  // "--port" -> every value given, in order
+    std::set<std::string> flags;  // "--json", "--yes", ...
+    std::map<std::string, std::vector<std::string>>
+        values;  // "--port" -> every value given, in order
 
     bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
     // The value of an option given once (the last one when given more often).

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <sstream>
 
 #include "platform/wide_string.h"
@@ -31,7 +30,7 @@ std::string ItemId(int group, int item) {
 
 class Collector {
 public:
-    Collector(const Sides& sides) : m_sides(sides) {}
+    explicit Collector(const Sides& sides) : m_sides(sides) {}
 
     void Add(ordered_json difference) { m_list.push_back(std::move(difference)); }
     template <typename T>
@@ -42,7 +41,8 @@ public:
         Add(std::move(head));
     }
 
-    void Words(const std::string& section, const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
+    void Words(const std::string& section, const std::vector<uint16_t>& a,
+               const std::vector<uint16_t>& b) {
         ordered_json ranges = ordered_json::array();
         const size_t common = std::min(a.size(), b.size());
         for (size_t i = 0; i < common;) {
@@ -53,10 +53,11 @@ public:
             size_t end = i;
             while (end < common && a[end] != b[end]) ++end;
             const size_t shown = std::min(end - i, kWordsShown);
-            ranges.push_back({{"first", i},
-                              {"count", end - i},
-                              {m_sides.a, std::vector<uint16_t>(a.begin() + i, a.begin() + i + shown)},
-                              {m_sides.b, std::vector<uint16_t>(b.begin() + i, b.begin() + i + shown)}});
+            ranges.push_back(
+                {{"first", i},
+                 {"count", end - i},
+                 {m_sides.a, std::vector<uint16_t>(a.begin() + i, a.begin() + i + shown)},
+                 {m_sides.b, std::vector<uint16_t>(b.begin() + i, b.begin() + i + shown)}});
             i = end;
         }
         if (ranges.empty() && a.size() == b.size()) return;
@@ -75,30 +76,41 @@ private:
     ordered_json m_list = ordered_json::array();
 };
 
-std::vector<uint16_t> Words(const WordBuffer& buffer) { return buffer ? *buffer : std::vector<uint16_t>{}; }
+std::vector<uint16_t> Words(const WordBuffer& buffer) {
+    return buffer ? *buffer : std::vector<uint16_t>{};
+}
 std::vector<uint16_t> Words(const MHBuffer& buffer) {
     return buffer ? std::vector<uint16_t>(buffer->begin(), buffer->end()) : std::vector<uint16_t>{};
 }
 
 void CompareSizes(const CCfgExchange& a, const CCfgExchange& b, bool programSize, Collector& out) {
     const std::pair<const char*, SizePair CCfgExchange::*> sizes[] = {
-        {"DV", &CCfgExchange::SectionDV_Size},          {"ActualDV", &CCfgExchange::ActualDV_Size},
-        {"Program", &CCfgExchange::SectionP_Size},      {"DH", &CCfgExchange::SectionDH_Size},
-        {"MV", &CCfgExchange::SectionMV_Size},          {"X", &CCfgExchange::SectionX_Size},
-        {"Y", &CCfgExchange::SectionY_Size},            {"T", &CCfgExchange::SectionT_Size},
-        {"TU", &CCfgExchange::SectionTU_Size},          {"TUD", &CCfgExchange::SectionTUD_Size},
-        {"AutoDVStart", &CCfgExchange::AutoDV_StartAddr}, {"ActualAutoDV", &CCfgExchange::ActualAutoDV_Size},
+        {"DV", &CCfgExchange::SectionDV_Size},
+        {"ActualDV", &CCfgExchange::ActualDV_Size},
+        {"Program", &CCfgExchange::SectionP_Size},
+        {"DH", &CCfgExchange::SectionDH_Size},
+        {"MV", &CCfgExchange::SectionMV_Size},
+        {"X", &CCfgExchange::SectionX_Size},
+        {"Y", &CCfgExchange::SectionY_Size},
+        {"T", &CCfgExchange::SectionT_Size},
+        {"TU", &CCfgExchange::SectionTU_Size},
+        {"TUD", &CCfgExchange::SectionTUD_Size},
+        {"AutoDVStart", &CCfgExchange::AutoDV_StartAddr},
+        {"ActualAutoDV", &CCfgExchange::ActualAutoDV_Size},
         {"FATVersion", &CCfgExchange::FAT_TableVersion},
     };
     for (const auto& [name, size] : sizes)
         if (programSize || size != &CCfgExchange::SectionP_Size)
-            out.IfDiffer({{"what", "size"}, {"section", name}}, int{(a.*size).image}, int{(b.*size).image});
+            out.IfDiffer({{"what", "size"}, {"section", name}}, int{(a.*size).image},
+                         int{(b.*size).image});
 }
 
 // Items by group and item number, so that both sides are matched item by item.
-std::map<std::pair<int, int>, const CParaItem*> ItemsOf(const CParaMgr& mgr, bool downloadableOnly) {
+std::map<std::pair<int, int>, const CParaItem*> ItemsOf(const CParaMgr& mgr,
+                                                        bool downloadableOnly) {
     std::map<std::pair<int, int>, const CParaItem*> items;
-    const int groups = downloadableOnly ? std::min(mgr.m_nGroupCount, mgr.GroupCount()) : mgr.GroupCount();
+    const int groups =
+        downloadableOnly ? std::min(mgr.m_nGroupCount, mgr.GroupCount()) : mgr.GroupCount();
     for (int k = 0; k < groups; ++k)
         for (const CParaItem& item : mgr.Items(k))
             if (!downloadableOnly || !(item.Attributes() & kAttrNotDownloaded))
@@ -106,7 +118,8 @@ std::map<std::pair<int, int>, const CParaItem*> ItemsOf(const CParaMgr& mgr, boo
     return items;
 }
 
-void CompareParameters(const CParaMgr& a, const CParaMgr& b, bool downloadableOnly, Collector& out) {
+void CompareParameters(const CParaMgr& a, const CParaMgr& b, bool downloadableOnly,
+                       Collector& out) {
     out.IfDiffer({{"what", "axes"}}, int{a.m_nAxes}, int{b.m_nAxes});
     const auto itemsA = ItemsOf(a, downloadableOnly), itemsB = ItemsOf(b, downloadableOnly);
     std::map<std::pair<int, int>, std::pair<const CParaItem*, const CParaItem*>> both;
@@ -117,8 +130,10 @@ void CompareParameters(const CParaMgr& a, const CParaMgr& b, bool downloadableOn
     for (const auto& [key, pair] : both) {
         const auto& [itemA, itemB] = pair;
         for (int axis = 0; axis < axes; ++axis) {
-            const ordered_json valueA = itemA ? ordered_json(FormatAxis(*itemA, axis)) : ordered_json();
-            const ordered_json valueB = itemB ? ordered_json(FormatAxis(*itemB, axis)) : ordered_json();
+            const ordered_json valueA =
+                itemA ? ordered_json(FormatAxis(*itemA, axis)) : ordered_json();
+            const ordered_json valueB =
+                itemB ? ordered_json(FormatAxis(*itemB, axis)) : ordered_json();
             // As the parameter shows them: an image and an upload may keep the
             // same value with other bits above its width.
             if (itemA && itemB && valueA == valueB) continue;
@@ -144,8 +159,11 @@ void CompareImageFields(const CCfgExchange& a, const CCfgExchange& b, Collector&
     out.IfDiffer({{"what", "formatVersion"}}, a.FormatVersion, b.FormatVersion);
     out.IfDiffer({{"what", "partNumber"}}, ToUtf8(a.PartNumber), ToUtf8(b.PartNumber));
     if (a.MachineKey != b.MachineKey) {
-        auto key = [](const CCfgExchange& c, const char* other) { return c.MachineKey.empty() ? "none" : other; };
-        out.IfDiffer({{"what", "machineKey"}}, std::string(key(a, "set")), std::string(key(b, "set, another")));
+        auto key = [](const CCfgExchange& c, const char* other) {
+            return c.MachineKey.empty() ? "none" : other;
+        };
+        out.IfDiffer({{"what", "machineKey"}}, std::string(key(a, "set")),
+                     std::string(key(b, "set, another")));
     }
 }
 
@@ -173,14 +191,19 @@ std::string Shown(const ordered_json& value) {
 
 }  // namespace
 
-ordered_json Differences(const ConfigSide& a, const ConfigSide& b, const CompareScope& scope, const Sides& sides) {
+ordered_json Differences(const ConfigSide& a, const ConfigSide& b, const CompareScope& scope,
+                         const Sides& sides) {
     Collector out(sides);
     if (scope.identity) {
-        out.IfDiffer({{"what", "identity"}}, std::vector<int>{a.info.m_wIdent1, a.info.m_wIdent2, a.info.m_wIdent3},
+        out.IfDiffer({{"what", "identity"}},
+                     std::vector<int>{a.info.m_wIdent1, a.info.m_wIdent2, a.info.m_wIdent3},
                      std::vector<int>{b.info.m_wIdent1, b.info.m_wIdent2, b.info.m_wIdent3});
-        out.IfDiffer({{"what", "version"}, {"name", "mainVersion"}}, a.info.m_nMainVersion, b.info.m_nMainVersion);
-        out.IfDiffer({{"what", "version"}, {"name", "subVersion"}}, a.info.m_nSubVersion, b.info.m_nSubVersion);
-        out.IfDiffer({{"what", "version"}, {"name", "extension"}}, a.info.m_nExtension, b.info.m_nExtension);
+        out.IfDiffer({{"what", "version"}, {"name", "mainVersion"}}, a.info.m_nMainVersion,
+                     b.info.m_nMainVersion);
+        out.IfDiffer({{"what", "version"}, {"name", "subVersion"}}, a.info.m_nSubVersion,
+                     b.info.m_nSubVersion);
+        out.IfDiffer({{"what", "version"}, {"name", "extension"}}, a.info.m_nExtension,
+                     b.info.m_nExtension);
     }
     if (scope.imageFields) CompareImageFields(a.cfg, b.cfg, out);
     if (scope.sizes) CompareSizes(a.cfg, b.cfg, scope.programSize, out);
@@ -189,20 +212,23 @@ ordered_json Differences(const ConfigSide& a, const ConfigSide& b, const Compare
         out.Words("AutoDV", Words(a.cfg.AutoDVData), Words(b.cfg.AutoDVData));
         out.Words("Program", Words(a.cfg.ProgramData), Words(b.cfg.ProgramData));
     }
-    if (scope.dh && a.cfg.IncludeDH && b.cfg.IncludeDH) out.Words("DH", Words(a.cfg.DHData), Words(b.cfg.DHData));
-    if (scope.mh && a.cfg.IncludeMH && b.cfg.IncludeMH) out.Words("MH", Words(a.cfg.MHData), Words(b.cfg.MHData));
+    if (scope.dh && a.cfg.IncludeDH && b.cfg.IncludeDH)
+        out.Words("DH", Words(a.cfg.DHData), Words(b.cfg.DHData));
+    if (scope.mh && a.cfg.IncludeMH && b.cfg.IncludeMH)
+        out.Words("MH", Words(a.cfg.MHData), Words(b.cfg.MHData));
     if (scope.parameters && a.cfg.IncludePara && b.cfg.IncludePara)
         CompareParameters(a.params, b.params, scope.downloadableOnly, out);
     return out.Take();
 }
 
-std::string RenderDifferences(const ordered_json& differences, const Sides& sides, const std::string& matchText) {
+std::string RenderDifferences(const ordered_json& differences, const Sides& sides,
+                              const std::string& matchText) {
     static const char* const kAxes[] = {"x", "y", "z", "w"};
     std::ostringstream text;
     auto line = [&](const std::string& what, const std::string& a, const std::string& b) {
         char row[512];
-        std::snprintf(row, sizeof row, "%-16s %s %-24s %s %s\n", what.c_str(), sides.a.c_str(), a.c_str(),
-                      sides.b.c_str(), b.c_str());
+        std::snprintf(row, sizeof row, "%-16s %s %-24s %s %s\n", what.c_str(), sides.a.c_str(),
+                      a.c_str(), sides.b.c_str(), b.c_str());
         text << row;
     };
     for (const auto& d : differences) {
@@ -214,11 +240,13 @@ std::string RenderDifferences(const ordered_json& differences, const Sides& side
             for (const auto& r : d["ranges"]) {
                 const size_t first = r["first"], count = r["count"];
                 const std::string more = count > kWordsShown ? " ..." : "";
-                line(section + " " + std::to_string(first) + (count > 1 ? ".." + std::to_string(first + count - 1) : ""),
+                line(section + " " + std::to_string(first) +
+                         (count > 1 ? ".." + std::to_string(first + count - 1) : ""),
                      Words(r[sides.a]) + more, Words(r[sides.b]) + more);
             }
         } else if (what == "parameter") {
-            line(d["id"].get<std::string>() + " " + kAxes[d["axis"].get<int>()], Shown(d[sides.a]), Shown(d[sides.b]));
+            line(d["id"].get<std::string>() + " " + kAxes[d["axis"].get<int>()], Shown(d[sides.a]),
+                 Shown(d[sides.b]));
         } else if (what == "size") {
             line("size " + d["section"].get<std::string>(), Shown(d[sides.a]), Shown(d[sides.b]));
         } else if (what == "version") {
@@ -232,7 +260,8 @@ std::string RenderDifferences(const ordered_json& differences, const Sides& side
     if (differences.empty())
         text << matchText << "\n";
     else
-        text << differences.size() << (differences.size() == 1 ? " difference.\n" : " differences.\n");
+        text << differences.size()
+             << (differences.size() == 1 ? " difference.\n" : " differences.\n");
     return text.str();
 }
 

@@ -5,19 +5,22 @@
 // Each difference is one JSON object; the two sides are named by `Sides`
 // ("image" and "drive", or "a" and "b"):
 //   {"what": "identity", "image": [3, 6, 5], "drive": [3, 6, 6]}
-//   {"what": "version", "name": "mainVersion", "image": 3005, "drive": 3006}   // also subVersion, extension
-//   {"what": "size", "section": "DH", "image": 600, "drive": 500}             // every size an image keeps
+//   {"what": "version", "name": "mainVersion", "image": 3005, "drive": 3006}
+//       (also subVersion, extension)
+//   {"what": "size", "section": "DH", "image": 600, "drive": 500}
+//       (every size an image keeps)
 //   {"what": "content", "section": "DH", "imageWords": 600, "driveWords": 600,
-//    "ranges": [{"first": 10, "count": 3, "image": [1, 2, 3], "drive": [0, 0, 0]}]}  // first words of each range
-//   {"what": "parameter", "id": "P1-03", "axis": 0, "image": "12", "drive": "13"}    // as the parameter shows it;
-//                                                                                    // null: no such item
+//    "ranges": [{"first": 10, "count": 3, "image": [1, 2, 3], "drive": [0, 0, 0]}]}
+//       (the first words of each range of differing words)
+//   {"what": "parameter", "id": "P1-03", "axis": 0, "image": "12", "drive": "13"}
+//       (as the parameter shows them; null: no such item)
 //   {"what": "axes", "image": 3, "drive": 1}
-//   {"what": "includes", "part": "DH", "a": true, "b": false}                 // image fields: diff only
+//   {"what": "includes", "part": "DH", "a": true, "b": false}    (image fields: diff only)
+//   {"what": "formatVersion", "a": 1, "b": 2}
 //   {"what": "partNumber", "a": "...", "b": "..."}
-//   {"what": "machineKey", "a": "set", "b": "none"}                          // never the key itself
-#include <string>
-
+//   {"what": "machineKey", "a": "set", "b": "none"}              (never the key itself)
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "image/cfg_exchange.h"
 #include "image/dev_info.h"
@@ -40,10 +43,10 @@ struct Sides {
 // What to look at. Contents and parameters are compared where both sides
 // include them.
 struct CompareScope {
-    bool identity = true;        // identity words and versions
+    bool identity = true;  // identity words and versions
     bool sizes = true;
-    bool programSize = true;     // an upload does not read it: an image holds it with its Program only
-    bool programDV = true;       // DV, Auto DV and Program contents
+    bool programSize = true;  // an upload does not read it: an image holds it with its Program only
+    bool programDV = true;    // DV, Auto DV and Program contents
     bool dh = true;
     bool mh = true;
     bool parameters = true;
@@ -51,8 +54,8 @@ struct CompareScope {
     bool imageFields = false;       // includes, part number, machine key
 };
 
-nlohmann::ordered_json Differences(const ConfigSide& a, const ConfigSide& b, const CompareScope& scope,
-                                   const Sides& sides);
+nlohmann::ordered_json Differences(const ConfigSide& a, const ConfigSide& b,
+                                   const CompareScope& scope, const Sides& sides);
 
 // One line per difference, then a line that counts them (or says that the
 // two match, in `matchText`).

@@ -20,11 +20,12 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
     const auto differences = Differences({imageA->info, imageA->cfg, imageA->params},
                                          {imageB->info, imageB->cfg, imageB->params}, scope, sides);
     if (json) {
-        const nlohmann::ordered_json document = {{"command", "diff"},
-                                                 {"a", a},
-                                                 {"b", b},
-                                                 {"result", differences.empty() ? "match" : "differs"},
-                                                 {"differences", differences}};
+        const nlohmann::ordered_json document = {
+            {"command", "diff"},
+            {"a", a},
+            {"b", b},
+            {"result", differences.empty() ? "match" : "differs"},
+            {"differences", differences}};
         std::printf("%s\n", document.dump(2).c_str());
     } else {
         std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),

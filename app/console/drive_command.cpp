@@ -44,11 +44,12 @@ public:
         if (!m_record) return status;
         ordered_json entry = m_record->PortEntry(port, station, result);
         if (comparison) entry.update(*comparison);
-        ordered_json document = {{"command", line.command},
-                                 {"image", line.arguments.empty() ? ordered_json() : ordered_json(line.arguments[0])},
-                                 {"result", result},
-                                 {"seconds", entry["seconds"]},
-                                 {"ports", ordered_json::array({entry})}};
+        ordered_json document = {
+            {"command", line.command},
+            {"image", line.arguments.empty() ? ordered_json() : ordered_json(line.arguments[0])},
+            {"result", result},
+            {"seconds", entry["seconds"]},
+            {"ports", ordered_json::array({entry})}};
         const std::string text = document.dump(2) + "\n";
         if (m_json) {
             std::fwrite(text.data(), 1, text.size(), stdout);
@@ -83,7 +84,8 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
     };
 
     std::unique_ptr<Configuration> image;
-    if (compare && !(image = LoadImage(line.arguments[0], io))) return finish(nullptr, "unreadable", unread);
+    if (compare && !(image = LoadImage(line.arguments[0], io)))
+        return finish(nullptr, "unreadable", unread);
     // The trace outlives the session, whose link shows it every byte.
     std::unique_ptr<LineTrace> trace;
     if (auto file = line.Value("--trace")) {
@@ -94,11 +96,13 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
             return finish(nullptr, "failed", unread);
         }
     }
-    UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"), std::nullopt};
+    UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"),
+                        std::nullopt};
     if (line.command == "upload") upload.target = FromUtf8(line.arguments[0]);
     Session session(profile, io, upload);
     session.Dialog().m_Link.SetLineTap(trace.get());
-    if (!session.Connect({port, line.Value("--station")})) return finish(nullptr, "not connected", unread);
+    if (!session.Connect({port, line.Value("--station")}))
+        return finish(nullptr, "not connected", unread);
     output.Connected();
     const int station = session.Dialog().m_DevInst.GetStation();
     if (line.command == "info") return session.Info(line.Has("--json"));
@@ -112,20 +116,23 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
         if (compare) {
             comparison = CompareDrive(session, *image);
         } else {
-            DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"), line.Has("--no-mh"),
-                                  line.Has("--no-para")};
-            if (session.Download(line.arguments[0], choice) != 0) return finish(station, "failed", 1);
+            DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"),
+                                  line.Has("--no-mh"), line.Has("--no-para")};
+            if (session.Download(line.arguments[0], choice) != 0)
+                return finish(station, "failed", 1);
             if (!line.Has("--verify")) return finish(station, "finished", 0);
             comparison = VerifyDownload(session);
         }
     } catch (const std::u16string& reason) {
-        io.Error("the drive could not be read" + std::string(compare ? "" : " back") + ": " + ToUtf8(reason));
+        io.Error("the drive could not be read" + std::string(compare ? "" : " back") + ": " +
+                 ToUtf8(reason));
         return finish(station, compare ? "unreadable" : "failed", unread);
     }
     const bool same = comparison.differences.empty();
     if (!output.Json()) {
         const std::string text =
-            RenderComparison(comparison, compare ? "The drive matches the image." : "Verified: the drive holds what was written.");
+            RenderComparison(comparison, compare ? "The drive matches the image."
+                                                 : "Verified: the drive holds what was written.");
         std::fputs(text.c_str(), stdout);  // the command's own output, no log line
         std::fflush(stdout);
     }

@@ -1,10 +1,9 @@
 #pragma once
 // A connected drive held against an image: `tarn compare` holds it against an
 // image file, `download --verify` against what the download has just written.
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "app/console/config_differences.h"
 #include "app/console/loaded_image.h"

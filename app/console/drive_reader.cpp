@@ -5,13 +5,14 @@ namespace tarn::console {
 namespace {
 
 [[noreturn]] void Unread(CDeviceCmd& cmd, const char16_t* what) {
-    throw cmd.m_strLastError.empty() ? std::u16string(what) : std::u16string(what) + u": " + cmd.m_strLastError;
+    throw cmd.m_strLastError.empty() ? std::u16string(what)
+                                     : std::u16string(what) + u": " + cmd.m_strLastError;
 }
 
 }  // namespace
 
-void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& imageParams, const DriveParts& parts,
-               Configuration& drive) {
+void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& imageParams,
+               const DriveParts& parts, Configuration& drive) {
     CDeviceCmd& cmd = *command.GetCmd();
     cmd.m_strLastError.clear();
     drive.cfg.SetCmdImpl(&command);
@@ -40,7 +41,8 @@ void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& ima
     drive.cfg.IncludeDH = parts.dh;
     drive.cfg.IncludeMH = parts.mh;
     drive.cfg.IncludePara = 0;
-    if (!drive.cfg.UploadFromDevice(nullptr, nullptr)) Unread(cmd, u"the drive's sections do not read");
+    if (!drive.cfg.UploadFromDevice(nullptr, nullptr))
+        Unread(cmd, u"the drive's sections do not read");
     drive.cfg.IncludePara = parts.parameters;
 }
 

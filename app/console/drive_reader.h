@@ -19,7 +19,7 @@ struct DriveParts {
 // items read, so that no definition is read from the drive again (a drive of
 // another identity has its own read). Throws std::u16string with the reason
 // when the drive could not be read.
-void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& imageParams, const DriveParts& parts,
-               Configuration& drive);
+void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& imageParams,
+               const DriveParts& parts, Configuration& drive);
 
 }  // namespace tarn::console

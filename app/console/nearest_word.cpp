@@ -24,7 +24,8 @@ size_t Distance(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::optional<std::string> NearestWord(const std::string& word, const std::vector<std::string>& candidates) {
+std::optional<std::string> NearestWord(const std::string& word,
+                                       const std::vector<std::string>& candidates) {
     std::optional<std::string> best;
     size_t bestDistance = 0;
     for (const std::string& candidate : candidates) {
@@ -35,7 +36,8 @@ std::optional<std::string> NearestWord(const std::string& word, const std::vecto
         }
     }
     // A slip is at most a third of the word (and at least one edit); "--" does not count.
-    const size_t letters = word.size() > 2 && word.rfind("--", 0) == 0 ? word.size() - 2 : word.size();
+    const size_t letters =
+        word.size() > 2 && word.rfind("--", 0) == 0 ? word.size() - 2 : word.size();
     if (best && bestDistance <= std::max<size_t>(1, letters / 3)) return best;
     std::optional<std::string> prefixed;
     for (const std::string& candidate : candidates) {

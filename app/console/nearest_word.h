@@ -10,6 +10,7 @@ namespace tarn::console {
 // The candidate closest to `word` in edits (insert, delete, change, swap of two
 // neighbours), when it is close enough to be a typing slip; or the only
 // candidate that starts with `word`.
-std::optional<std::string> NearestWord(const std::string& word, const std::vector<std::string>& candidates);
+std::optional<std::string> NearestWord(const std::string& word,
+                                       const std::vector<std::string>& candidates);
 
 }  // namespace tarn::console

@@ -13,7 +13,9 @@ RunRecord::Stream::Stream(std::FILE* echo, const RunRecord& owner) : m_echo(echo
     std::setvbuf(m_file, nullptr, _IOLBF, 0);
 }
 
-RunRecord::Stream::~Stream() { std::fclose(m_file); }
+RunRecord::Stream::~Stream() {
+    std::fclose(m_file);
+}
 
 ssize_t RunRecord::Stream::Write(void* cookie, const char* data, size_t size) {
     auto* self = static_cast<Stream*>(cookie);
@@ -32,11 +34,15 @@ ssize_t RunRecord::Stream::Write(void* cookie, const char* data, size_t size) {
     return static_cast<ssize_t>(size);
 }
 
-RunRecord::RunRecord(std::FILE* logEcho, std::FILE* messageEcho) : m_log(logEcho, *this), m_messages(messageEcho, *this) {}
+RunRecord::RunRecord(std::FILE* logEcho, std::FILE* messageEcho)
+    : m_log(logEcho, *this), m_messages(messageEcho, *this) {}
 
-double RunRecord::Seconds() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
+double RunRecord::Seconds() const {
+    return std::chrono::duration<double>(Clock::now() - m_start).count();
+}
 
-nlohmann::ordered_json RunRecord::PortEntry(const std::string& port, const nlohmann::ordered_json& station,
+nlohmann::ordered_json RunRecord::PortEntry(const std::string& port,
+                                            const nlohmann::ordered_json& station,
                                             const std::string& result) const {
     // Seconds to the millisecond: finer is noise.
     auto ms = [](double seconds) { return std::round(seconds * 1000) / 1000; };
@@ -61,7 +67,8 @@ nlohmann::ordered_json RunRecord::PortEntry(const std::string& port, const nlohm
             {"result", result},
             {"seconds", ms(end)},
             {"connectSeconds", ms(m_connected)},
-            {"lastLine", log.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(log.back().second)},
+            {"lastLine",
+             log.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(log.back().second)},
             {"stages", stages},
             {"messages", messages}};
 }

@@ -7,11 +7,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace tarn::console {
 
@@ -27,9 +26,10 @@ public:
     void Connected() { m_connected = Seconds(); }
 
     // {"port", "station", "result", "seconds", "connectSeconds",
-    //  "lastLine": "Finished!",                                         // the log's last line
-    //  "stages": [{"stage": "Writing \"DH\"...", "start": 1.25, "seconds": 0.4}, ...],  // one per step line
-    //  "messages": [...]}                                               // stderr, line by line
+    //  "lastLine": "Finished!",                         (the log's last line)
+    //  "stages": [{"stage": "Writing \"DH\"...", "start": 1.25, "seconds": 0.4}, ...],
+    //                                                    (one per step line of the log)
+    //  "messages": [...]}                                (stderr, line by line)
     // Times in seconds from the start of the run.
     nlohmann::ordered_json PortEntry(const std::string& port, const nlohmann::ordered_json& station,
                                      const std::string& result) const;

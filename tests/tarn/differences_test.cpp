@@ -44,13 +44,18 @@ TEST(Differences, WordRangesAndItemsOneSideLacks) {
     ASSERT_EQ(d.size(), 3u) << d.dump(1);
     EXPECT_EQ(d[0]["aWords"], 20);
     EXPECT_EQ(d[0]["bWords"], 22);
-    EXPECT_EQ(d[0]["ranges"], ordered_json::parse(R"([{"first": 3, "count": 2, "a": [0, 0], "b": [1, 1]},
+    EXPECT_EQ(d[0]["ranges"],
+              ordered_json::parse(R"([{"first": 3, "count": 2, "a": [0, 0], "b": [1, 1]},
                                                       {"first": 10, "count": 7, "a": [0, 0, 0, 0], "b": [7, 7, 7, 7]}])"));
-    EXPECT_EQ(d[1], ordered_json::parse(R"({"what": "parameter", "id": "P0-00", "axis": 2, "a": "1", "b": "2"})"));
-    EXPECT_EQ(d[2], ordered_json::parse(R"({"what": "parameter", "id": "P0-01", "axis": 0, "a": "5", "b": null})"));
+    EXPECT_EQ(d[1], ordered_json::parse(
+                        R"({"what": "parameter", "id": "P0-00", "axis": 2, "a": "1", "b": "2"})"));
+    EXPECT_EQ(d[2], ordered_json::parse(
+                        R"({"what": "parameter", "id": "P0-01", "axis": 0, "a": "5", "b": null})"));
     const std::string text = RenderDifferences(d, sides, "same");
-    for (const char* line : {"DH words         a 20", "DH 3..4          a 0000 0000", "DH 10..16        a 0000 0000 0000 0000 ...",
-                             "P0-01 x          a 5                        b (none)", "3 differences."})
+    for (const char* line :
+         {"DH words         a 20", "DH 3..4          a 0000 0000",
+          "DH 10..16        a 0000 0000 0000 0000 ...",
+          "P0-01 x          a 5                        b (none)", "3 differences."})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
 
     // What a download does not write is not verified; nothing left is "same".
