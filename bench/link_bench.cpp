@@ -13,9 +13,13 @@
 #include <cstdlib>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "link/hct_comm.h"
+#include "link/line_trace.h"
 #include "link/link_tables.h"
 #include "platform/wide_string.h"
 #include "sim/virtual_drive.h"
@@ -91,25 +95,62 @@ Result Measure(int exchanges, size_t requestBytes, size_t replyBytes,
     return {ok, exchanges / wall, perExchange / bound, cpu / wall, cpu / exchanges * 1e6};
 }
 
+// Rounds of `block` exchanges with the trace off and on by turns (the order
+// swapped every round), so that both see the same load on a shared machine;
+// returns the median time per exchange without and with it, in microseconds.
+std::pair<double, double> TraceCost(tarn::CHCT_COMM& link, tarn::LineTrace& trace,
+                                    const std::function<bool()>& exchange, int rounds, int block) {
+    std::vector<double> plain, traced;
+    for (int r = 0; r < rounds; ++r) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool on = (turn == 0) == (r % 2 == 0);
+            link.SetLineTap(on ? &trace : nullptr);
+            const auto t0 = std::chrono::steady_clock::now();
+            for (int i = 0; i < block; ++i) exchange();
+            const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+            (on ? traced : plain).push_back(us / block);
+        }
+    }
+    link.SetLineTap(nullptr);
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    return {median(plain), median(traced)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // --unpaced: the drive answers at once, which shows the software's own
-    // round-trip time (the ratio column is then meaningless).
+    // round-trip time (the ratio column is then meaningless). --trace FILE:
+    // the link runs with a line trace to FILE. --trace-cost FILE: instead of
+    // the table, the time per exchange without and with a trace to FILE,
+    // measured by turns.
     bool paced = true;
     int exchanges = 3000;
+    std::string traceFile;
+    bool traceCost = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--unpaced")
+        const std::string arg = argv[i];
+        if (arg == "--unpaced") {
             paced = false;
-        else
+        } else if ((arg == "--trace" || arg == "--trace-cost") && i + 1 < argc) {
+            traceFile = argv[++i];
+            traceCost = arg == "--trace-cost";
+        } else {
             exchanges = std::max(1, std::atoi(argv[i]));
+        }
     }
     pid_t child = 0;
     const std::string path = StartDrive(child, paced);
 
     bool allMet = true;
     {
+        std::unique_ptr<tarn::LineTrace> trace;
+        if (!traceFile.empty()) trace = std::make_unique<tarn::LineTrace>(traceFile, path);
         tarn::CHCT_COMM link;
+        if (!traceCost) link.SetLineTap(trace.get());
         if (link.OpenPort(path, tarn::kLinkBaudCode, tarn::kLinkProtocolCode) != 1) {
             std::fprintf(stderr, "open %s: %s\n", path.c_str(), tarn::ToUtf8(link.GetErrMsg()).c_str());
             close(control[1]);
@@ -127,18 +168,29 @@ int main(int argc, char** argv) {
             {"Download_Block (5 words)", 18, 8, [&] { return link.Download_Block(1, 3, 0, 5, block); }},
             {"Upload_Block (10 words)", 9, 28, [&] { return link.Upload_Block(1, 3, 0, 10, words); }},
         };
-        std::printf("Link against the virtual drive at %u baud 8N2, turnaround %u us, %d exchanges each\n",
-                    kBaud, kTurnaroundUs, exchanges);
-        std::printf("%-26s %12s %14s %10s %14s\n", "exchange", "per second", "ratio to wire",
-                    "CPU/wall", "CPU us/exch");
-        for (auto& c : cases) {
-            const Result r = Measure(exchanges, c.request, c.reply, c.run);
-            const bool met = r.ok && r.ratio <= 1.2 && r.cpuShare <= 0.10;
-            allMet = allMet && met;
-            std::printf("%-26s %12.0f %14.3f %9.1f%% %14.1f  %s\n", c.name, r.perSecond, r.ratio,
-                        r.cpuShare * 100, r.cpuUsPerExchange,
-                        !r.ok ? "FAILED: " : met ? "target met" : "target missed");
-            if (!r.ok) std::printf("  %s\n", tarn::ToUtf8(link.GetErrMsg()).c_str());
+        if (traceCost) {
+            constexpr int kRounds = 21, kBlock = 200;
+            std::printf("Time per exchange without and with a line trace, %d rounds of %d exchanges each by turns%s\n",
+                        kRounds, kBlock, paced ? "" : ", unpaced");
+            std::printf("%-26s %14s %14s %8s\n", "exchange", "untraced us", "traced us", "ratio");
+            for (auto& c : cases) {
+                const auto [plain, traced] = TraceCost(link, *trace, c.run, kRounds, kBlock);
+                std::printf("%-26s %14.1f %14.1f %8.3f\n", c.name, plain, traced, traced / plain);
+            }
+        } else {
+            std::printf("Link against the virtual drive at %u baud 8N2, turnaround %u us, %d exchanges each%s\n",
+                        kBaud, kTurnaroundUs, exchanges, trace ? ", traced" : "");
+            std::printf("%-26s %12s %14s %10s %14s\n", "exchange", "per second", "ratio to wire", "CPU/wall",
+                        "CPU us/exch");
+            for (auto& c : cases) {
+                const Result r = Measure(exchanges, c.request, c.reply, c.run);
+                const bool met = r.ok && r.ratio <= 1.2 && r.cpuShare <= 0.10;
+                allMet = allMet && met;
+                std::printf("%-26s %12.0f %14.3f %9.1f%% %14.1f  %s\n", c.name, r.perSecond, r.ratio,
+                            r.cpuShare * 100, r.cpuUsPerExchange,
+                            !r.ok ? "FAILED: " : met ? "target met" : "target missed");
+                if (!r.ok) std::printf("  %s\n", tarn::ToUtf8(link.GetErrMsg()).c_str());
+            }
         }
     }
     close(control[1]);
@@ -147,6 +199,7 @@ int main(int argc, char** argv) {
     if (paced)
         std::printf("The virtual drive sent its replies %.1f us after their wire-time target on average.\n",
                     std::atof(pacingError.c_str()) / 1000.0);
-    std::printf("Targets (ratio <= 1.2, CPU <= 10%% of wall time): %s\n", allMet ? "met" : "MISSED");
+    if (!traceCost)
+        std::printf("Targets (ratio <= 1.2, CPU <= 10%% of wall time): %s\n", allMet ? "met" : "MISSED");
     return 0;
 }

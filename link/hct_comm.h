@@ -32,6 +32,9 @@ public:
     bool SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) override;
 
     PortRegistry& Ports() { return *m_pPorts; }
+    // A bus monitor on the port: sees every byte written and read (null: none).
+    // It may be changed at any time; it must outlive the link's use of it.
+    void SetLineTap(ILineTap* tap) { m_hCom.SetTap(tap); }
     // The window that gets the link-lost notification; null for none.
     void SetMainWindow(IWindow* window) { m_pMainWnd = window; }
     bool IsOpen() const { return m_bOpened != 0; }

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev \
+bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev libcli11-dev \
   qt6-base-dev fonts-wqy-zenhei
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARN_COMMAND_DIR="$root/build" >/dev/null
 cmake --build build/release -j "$(nproc)"

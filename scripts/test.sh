@@ -7,11 +7,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev
+bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
 # The desktop tool and its QTest suites (offscreen platform), with a font for its Chinese texts.
 bash scripts/deps.sh qt6-base-dev fonts-wqy-zenhei
 # Compound-file cross-checks (independent readers and writer) and the fuzzer's clang.
 bash scripts/deps.sh python3-olefile libgsf-bin gzip clang libclang-rt-14-dev
+# The package check: CPack's dependency list, the icons, the completion.
+bash scripts/deps.sh dpkg-dev librsvg2-bin bash-completion
 
 jobs=$(nproc)
 build() { # dir sanitizer

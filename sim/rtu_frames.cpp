@@ -56,6 +56,12 @@ FrameStatus FindRequest(const Bytes& buffer, size_t& length) {
     return buffer.size() >= length ? FrameStatus::Complete : FrameStatus::Incomplete;
 }
 
+Bytes BlockWriteAcknowledgement(const Bytes& request) {
+    Bytes reply(request.begin(), request.begin() + 6);
+    AppendFrameCrc(reply);
+    return reply;
+}
+
 Bytes AnswerRequest(DriveModel& model, const Bytes& request) {
     const uint8_t station = request[0];
     const uint8_t function = request[1];

@@ -20,6 +20,9 @@ FrameStatus FindRequest(const Bytes& buffer, size_t& length);
 // The reply frame (with CRC) to a complete, CRC-checked request.
 Bytes AnswerRequest(DriveModel& model, const Bytes& request);
 
+// The reply to a block write (0xF5) that was stored: its first six bytes and a CRC.
+Bytes BlockWriteAcknowledgement(const Bytes& request);
+
 // station, function | 0x80, code, CRC: five bytes.
 Bytes ExceptionReply(uint8_t station, uint8_t function, uint8_t code);
 

@@ -224,10 +224,11 @@ void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived,
         faults.lowercaseLrc = Take(f.lowercaseLrc);
         faults.missingColon = Take(f.missingColon);
         faults.shortReplies = Take(f.shortReplies);
+        faults.lostBlockWrites = request[1] == 0xF5 && Take(f.lostBlockWrites);
     }
     if (faults.dropReplies) return;
 
-    Bytes reply = AnswerRequest(*m_model, request);
+    Bytes reply = faults.lostBlockWrites ? BlockWriteAcknowledgement(request) : AnswerRequest(*m_model, request);
     std::optional<Bytes> custom;
     if (hook) custom = hook(LoggedRequest{request, asciiText}, reply);
     Bytes line;

@@ -38,6 +38,8 @@ struct Faults {
     int lowercaseLrc = 0;     // the LRC's hex digits in lower case
     int missingColon = 0;     // the reply line lacks its colon
     int shortReplies = 0;     // only the first half of the reply line goes out
+    // Block writes (0xF5) acknowledged as stored while nothing is stored.
+    int lostBlockWrites = 0;
 };
 
 // Line pacing: with a baud rate set, request and reply take their time on the

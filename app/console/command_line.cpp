@@ -1,103 +1,131 @@
 #include "app/console/command_line.h"
 
-#include <algorithm>
+#include "app/console/command_syntax.h"
+#include "app/console/nearest_word.h"
 
 namespace tarn::console {
 
 namespace {
 
-struct Syntax {
-    const char* name;
-    const char* usage;
-    size_t minArguments;
-    size_t maxArguments;
-    std::set<std::string> flags;
-    std::set<std::string> values;
-    std::set<std::string> required;
-};
+std::string Version() {
+    return std::to_string(TARN_VERSION_MAJOR) + "." + std::to_string(TARN_VERSION_MINOR) + "." +
+           std::to_string(TARN_VERSION_PATCH);
+}
 
-const std::vector<Syntax>& Commands() {
-    static const std::vector<Syntax> kCommands = {
-        {"ports", "tarn ports    [--all] [--json]", 0, 0, {"--all", "--json"}, {}, {}},
-        {"info", "tarn info     --port PORT [--station TEXT] [--json]", 0, 0, {"--json"},
-         {"--port", "--station"}, {"--port"}},
-        {"upload", "tarn upload   OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes]", 1,
-         1, {"--no-dh", "--no-mh", "--no-para", "--yes"}, {"--port", "--station"}, {"--port"}},
-        {"download",
-         "tarn download IMAGE.tkw --port PORT [--station TEXT] [--no-program] [--no-dh] [--no-mh]\n"
-         "              [--no-para] [--yes]",
-         1, 1, {"--no-program", "--no-dh", "--no-mh", "--no-para", "--yes"}, {"--port", "--station"},
-         {"--port"}},
-        {"inspect", "tarn inspect  IMAGE.tkw [--json]", 1, 1, {"--json"}, {}, {}},
-        {"sim",
-         "tarn sim      [DRIVE.json] [--link PATH] [--state FILE] [--station N] [--ascii]\n"
-         "              [--baud RATE] [--turnaround-us US] [--ready-delay-ms MS] [--hold-ready]\n"
-         "              [--drop N] [--late N] [--late-ms MS] [--bad-crc N] [--bad-check N]\n"
-         "              [--foreign N] [--noise N] [--split N]   (N: a count of replies, or 'all')",
-         0, 1, {"--ascii", "--hold-ready"},
-         {"--link", "--state", "--station", "--baud", "--turnaround-us", "--ready-delay-ms", "--drop", "--late",
-          "--late-ms", "--bad-crc", "--bad-check", "--foreign", "--noise", "--split"},
-         {}},
-    };
-    return kCommands;
+std::vector<std::string> SubcommandNames(const CLI::App& app) {
+    std::vector<std::string> names;
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(sub->get_name());
+    return names;
+}
+
+std::vector<std::string> OptionNames(const CLI::App& app) {
+    std::vector<std::string> names;
+    for (const CLI::Option* option : app.get_options())
+        if (!option->get_group().empty())  // hidden ones are not offered
+            for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    return names;
+}
+
+std::string Hint(const std::string& word, const std::vector<std::string>& candidates) {
+    const auto nearest = NearestWord(word, candidates);
+    return nearest ? "; did you mean '" + *nearest + "'?" : "";
+}
+
+// What CLI11 left over: an unknown subcommand or option, or an argument too many.
+UsageError Leftover(const CLI::App& app, const CLI::App* sub) {
+    if (!sub) {
+        const std::string word = app.remaining().front();
+        if (word.rfind("-", 0) == 0)
+            return {"unknown option " + word + Hint(word, OptionNames(app)), ""};
+        return {"unknown command '" + word + "'" + Hint(word, SubcommandNames(app)), ""};
+    }
+    const std::string word = sub->remaining().front();
+    const std::string command = sub->get_name();
+    if (word.rfind("-", 0) == 0 && word.size() > 1)
+        return {"unknown option " + word + " for " + command +
+                    Hint(word.substr(0, word.find('=')), OptionNames(*sub)),
+                command};
+    return {"unexpected argument '" + word + "'", command};
+}
+
+CommandLine Collect(const CLI::App& sub) {
+    CommandLine line;
+    line.command = sub.get_name();
+    for (const CLI::Option* option : sub.get_options()) {
+        if (option->count() == 0 || (option->get_lnames().empty() && !option->get_positional()))
+            continue;
+        if (option->get_lnames().empty()) {
+            line.arguments.insert(line.arguments.end(), option->results().begin(),
+                                  option->results().end());
+        } else if (option->get_expected_max() == 0) {
+            line.flags.insert("--" + option->get_lnames().front());
+        } else {
+            auto& values = line.values["--" + option->get_lnames().front()];
+            values.insert(values.end(), option->results().begin(), option->results().end());
+        }
+    }
+    return line;
 }
 
 }  // namespace
 
 std::optional<std::string> CommandLine::Value(const std::string& option) const {
     auto it = values.find(option);
-    if (it == values.end()) return std::nullopt;
-    return it->second;
+    if (it == values.end() || it->second.empty()) return std::nullopt;
+    return it->second.back();
 }
 
-std::string Usage(const std::string& command) {
-    std::string text = "usage:\n";
-    for (const Syntax& s : Commands())
-        if (command.empty() || command == s.name) text += "  " + std::string(s.usage) + "\n";
-    if (command.empty() || (command != "sim" && command != "inspect"))
-        text += "PORT: a device path (with a '/') or a port number as `tarn ports` lists it.\n";
-    return text;
+std::vector<std::string> CommandLine::Values(const std::string& option) const {
+    auto it = values.find(option);
+    return it == values.end() ? std::vector<std::string>{} : it->second;
+}
+
+std::string VersionText() {
+    return "tarn " + Version() + "\n";
 }
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
-    if (argc < 2) throw UsageError{"no command given"};
-    CommandLine line;
-    line.command = argv[1];
-    auto syntax = std::find_if(Commands().begin(), Commands().end(),
-                               [&](const Syntax& s) { return line.command == s.name; });
-    if (syntax == Commands().end()) throw UsageError{"unknown command '" + line.command + "'"};
-    bool optionsEnded = false;
-    for (int i = 2; i < argc; ++i) {
-        std::string word = argv[i];
-        if (optionsEnded || word.size() < 2 || word[0] != '-') {
-            line.arguments.push_back(word);
-            continue;
-        }
-        if (word == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::optional<std::string> inlineValue;
-        if (auto eq = word.find('='); eq != std::string::npos) {
-            inlineValue = word.substr(eq + 1);
-            word.resize(eq);
-        }
-        if (syntax->flags.count(word)) {
-            if (inlineValue) throw UsageError{word + " takes no value"};
-            line.flags.insert(word);
-        } else if (syntax->values.count(word)) {
-            if (!inlineValue && i + 1 >= argc) throw UsageError{word + " needs a value"};
-            line.values[word] = inlineValue ? *inlineValue : argv[++i];
-        } else {
-            throw UsageError{"unknown option " + word + " for " + line.command};
-        }
+    CLI::App app(
+        "TarnToolkit on the command line: a servo drive's configuration between the drive and "
+        "image files",
+        "tarn");
+    DescribeCommands(app);
+    app.set_version_flag("--version", Version(), "Print the version and exit");
+    // Left-over words are looked at here, so that a slip gets a suggestion.
+    app.allow_extras();
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) sub->allow_extras();
+
+    auto selected = [&app]() -> const CLI::App* {
+        const auto parsed = app.get_subcommands();
+        return parsed.empty() ? nullptr : parsed.front();
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        throw TextRequested{app.help()};
+    } catch (const CLI::CallForAllHelp&) {
+        throw TextRequested{app.help("", CLI::AppFormatMode::All)};
+    } catch (const CLI::CallForVersion&) {
+        throw TextRequested{VersionText()};
+    } catch (const CLI::ParseError& e) {
+        // An unknown word explains a missing option better than the missing option does.
+        const CLI::App* sub = selected();
+        if (!(sub ? sub->remaining() : app.remaining()).empty()) throw Leftover(app, sub);
+        if (!sub) throw UsageError{"no command given", ""};
+        throw UsageError{e.what(), sub->get_name()};
     }
-    if (line.arguments.size() < syntax->minArguments) throw UsageError{"missing argument for " + line.command};
-    if (line.arguments.size() > syntax->maxArguments)
-        throw UsageError{"unexpected argument '" + line.arguments[syntax->maxArguments] + "'"};
-    for (const std::string& option : syntax->required)
-        if (!line.values.count(option)) throw UsageError{line.command + " needs " + option};
-    return line;
+    const CLI::App* sub = selected();
+    if (!app.remaining().empty() || !sub->remaining().empty())
+        throw Leftover(app, app.remaining().empty() ? sub : nullptr);
+    return Collect(*sub);
+}
+
+std::string UsageErrorText(const UsageError& error) {
+    const std::string help =
+        error.command.empty() ? "tarn --help" : "tarn " + error.command + " --help";
+    return "tarn: " + error.reason + "\nusage: " + Synopsis(error.command) + "\n" + help +
+           " lists every option.\n";
 }
 
 }  // namespace tarn::console

@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "app/console/loaded_image.h"
 #include "image/crc32.h"
-#include "image/image_file.h"
-#include "image/stored_file.h"
 #include "platform/wide_string.h"
 
 namespace tarn::console {
@@ -160,28 +159,9 @@ std::string RenderImageText(const ordered_json& d) {
 }
 
 int Inspect(const std::string& file, bool json, ConsoleIo& io) {
-    CDevInfo info;
-    CCfgExchange cfg;
-    CParaMgr parameters;
-    cfg.ParaMgr = &parameters;
-    const ImageLoadOutcome outcome = ReadImageFile(FromUtf8(file), info, cfg);
-    switch (outcome.step) {
-        case ImageLoadOutcome::Step::Loaded:
-            break;
-        case ImageLoadOutcome::Step::NoFile:
-            io.Error("no image file " + file);
-            return 1;
-        case ImageLoadOutcome::Step::HeaderRefused:
-            io.Error(file + ": " + ToUtf8(StoredFileMessage(outcome.containerCode)));
-            return 1;
-        case ImageLoadOutcome::Step::NotOpened:
-            io.Error(file + ": the unwrapped image is no compound file that opens");
-            return 1;
-        case ImageLoadOutcome::Step::ContentFailed:
-            io.Error(file + ": the image's device record or configuration does not load");
-            return 1;
-    }
-    const ordered_json d = DescribeImage(file, info, cfg, &parameters);
+    const std::unique_ptr<Configuration> image = LoadImage(file, io);
+    if (!image) return 1;
+    const ordered_json d = DescribeImage(file, image->info, image->cfg, &image->params);
     const std::string text = json ? d.dump(2) + "\n" : RenderImageText(d);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

@@ -7,35 +7,19 @@
 
 #include "app/console/command_line.h"
 #include "app/console/console_io.h"
+#include "app/console/diff_command.h"
+#include "app/console/drive_command.h"
 #include "app/console/image_report.h"
 #include "app/console/ports_command.h"
-#include "app/console/session.h"
 #include "app/console/sim_command.h"
 #include "app/user_profile.h"
-#include "platform/wide_string.h"
 
 namespace {
 
 using namespace tarn;
 using namespace tarn::console;
 
-int RunDriveCommand(const CommandLine& line, IProfile& profile) {
-    ConsoleIo io(stdout, stderr, STDIN_FILENO, line.Has("--yes"));
-    UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"), std::nullopt};
-    if (line.command == "upload") upload.target = FromUtf8(line.arguments[0]);
-    Session session(profile, io, upload);
-    if (!session.Connect({*line.Value("--port"), line.Value("--station")})) return 1;
-    if (line.command == "info") return session.Info(line.Has("--json"));
-    if (line.command == "upload") return session.Upload();
-    DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para")};
-    return session.Download(line.arguments[0], choice);
-}
-
 int Run(int argc, char** argv) {
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::fputs(Usage().c_str(), stdout);
-        return 0;
-    }
     CommandLine line;
     try {
         line = ParseCommandLine(argc, argv);
@@ -43,10 +27,14 @@ int Run(int argc, char** argv) {
             BlockStopSignals();
             return RunSimulator(line);
         }
+    } catch (const TextRequested& text) {
+        std::fputs(text.text.c_str(), stdout);
+        return 0;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tarn: %s\n%s", e.reason.c_str(), Usage(line.command).c_str());
+        std::fputs(UsageErrorText(e).c_str(), stderr);
         return 2;
     }
+    if (line.command == "diff") return RunDiff(line.arguments[0], line.arguments[1], line.Has("--json"));
     if (line.command == "inspect") {
         ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
         return Inspect(line.arguments[0], line.Has("--json"), io);

@@ -33,7 +33,7 @@ int64_t Number(const std::string& option, const std::string& text, int64_t low, 
     } catch (const std::exception&) {
     }
     throw UsageError{option + " needs a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high)};
+                     std::to_string(high), "sim"};
 }
 
 // A count of replies a fault applies to: a number, or "all" (-1).
@@ -54,6 +54,7 @@ sim::Faults FaultsFrom(const CommandLine& line) {
     faults.noise = {0x00, 0x55, 0xAA};
     faults.splitReplies = Count(line, "--split");
     faults.lateReplies = Count(line, "--late");
+    faults.lostBlockWrites = Count(line, "--lose-blocks");
     if (auto ms = line.Value("--late-ms")) {
         faults.lateByMs = static_cast<uint32_t>(Number("--late-ms", *ms, 0, 600000));
         if (!line.Value("--late")) faults.lateReplies = -1;

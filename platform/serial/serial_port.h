@@ -2,9 +2,12 @@
 // A serial port opened for exclusive, synchronous use: the drive link's view of
 // the operating system's serial facility. Every call that can fail returns
 // false and leaves the system's error code in LastError().
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "platform/serial/line_tap.h"
 
 namespace tarn {
 
@@ -66,6 +69,10 @@ public:
     // Reads what is there now, at most `wanted` bytes, without waiting.
     bool ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got);
 
+    // Every byte written or read is shown to `tap` (null: to none). It may be
+    // changed at any time; a tap must outlive the port's use of it.
+    void SetTap(ILineTap* tap) { m_tap.store(tap, std::memory_order_release); }
+
     int LastError() const { return m_lastError; }
     // True for the errors after which the port is unusable (device gone, handle
     // invalid): the link treats them as the line being lost.
@@ -74,9 +81,15 @@ public:
 private:
     bool Fail(int error);
 
+    void Tap(LineDirection direction, const uint8_t* bytes, size_t size) {
+        if (size == 0) return;
+        if (ILineTap* tap = m_tap.load(std::memory_order_acquire)) tap->OnLine(direction, bytes, size);
+    }
+
     int m_fd = -1;
     int m_lastError = 0;
     PortTimeouts m_timeouts;
+    std::atomic<ILineTap*> m_tap{nullptr};
 };
 
 }  // namespace tarn

@@ -131,6 +131,7 @@ bool SerialPort::Read(uint8_t* buffer, size_t wanted, size_t& got) {
             return Fail(errno);
         }
         if (n == 0) return Fail(EIO);  // hang-up: the device is gone
+        Tap(LineDirection::In, buffer + got, static_cast<size_t>(n));
         got += static_cast<size_t>(n);
     }
     return true;
@@ -142,20 +143,25 @@ bool SerialPort::Write(const uint8_t* data, size_t size, size_t& written) {
     const uint64_t totalMs =
         uint64_t{m_timeouts.writeTotalMultiplier} * size + m_timeouts.writeTotalConstant;
     const Clock::time_point total = Clock::now() + std::chrono::milliseconds(totalMs);
+    // What went out is shown to the tap however the write ends.
+    auto ended = [&](bool ok) {
+        Tap(LineDirection::Out, data, written);
+        return ok;
+    };
     while (written < size) {
         ssize_t n = ::write(m_fd, data + written, size - written);
         if (n > 0) {
             written += static_cast<size_t>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return Fail(errno);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return ended(Fail(errno));
         pollfd pfd{m_fd, POLLOUT, 0};
         int r = ::poll(&pfd, 1, MillisLeft(totalMs ? &total : nullptr));
-        if (r < 0 && errno != EINTR) return Fail(errno);
+        if (r < 0 && errno != EINTR) return ended(Fail(errno));
         if (r == 0) break;  // write time-out: report what went out
-        if (r > 0 && (pfd.revents & POLLNVAL)) return Fail(EBADF);
+        if (r > 0 && (pfd.revents & POLLNVAL)) return ended(Fail(EBADF));
     }
-    return true;
+    return ended(true);
 }
 
 bool SerialPort::WaitReadable(int wakeFd, int timeoutMs, Ready& ready) {
@@ -188,6 +194,7 @@ bool SerialPort::ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got) {
         ssize_t n = ::read(m_fd, buffer, wanted);
         if (n > 0) {
             got = static_cast<size_t>(n);
+            Tap(LineDirection::In, buffer, got);
             return true;
         }
         if (n == 0) return Fail(EIO);  // hang-up

@@ -6,12 +6,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <nlohmann/json.hpp>
 
 #include "device/drive_registers.h"
 #include "image/crc32.h"
 #include "sim/default_drive.h"
 #include "sim/drive_description.h"
+#include "sim/drive_state.h"
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 #include "tests/tarn/tarn_process.h"
@@ -218,28 +220,221 @@ TEST_F(TarnTest, UploadLeavesOutUntickedParts) {
     EXPECT_TRUE(doc["parameters"].is_null());
 }
 
-TEST_F(TarnTest, UsageErrorsExitTwo) {
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"frobnicate"},
-        {"info"},
-        {"upload", "--port", "/dev/null"},
-        {"upload", "a.tkw", "b.tkw", "--port", "/dev/null"},
-        {"download", "a.tkw", "--port", "/dev/null", "--all"},
-        {"inspect", "a.tkw", "--json=yes"},
-        {"info", "--port"},
-        {"sim", "--drop", "some"},
-        {"sim", "--station", "300"},
+TEST_F(TarnTest, CompareNamesEachDifferenceOfADriveStartedFromAnEditedStateFile) {
+    const std::string image = dir.Path("backup.tkw");
+    ASSERT_EQ(Upload(image).status, 0);
+    const TarnResult same = Tarn({"compare", image, "--port", drive->Path()});
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, "The drive matches the image.\n");
+
+    // The drive's state file with P1-03 changed on axis y, DH word 10 and the MV size.
+    nlohmann::json state = nlohmann::json::parse(sim::ToJson(sim::SnapshotOf(*model)));
+    for (auto& group : state["groups"])
+        if (group["number"] == 1) group["items"][3]["values"][1] = 1861;
+    state["contents"]["DH"][10] = state["contents"]["DH"][10].get<int>() ^ 1;
+    state["sections"]["MV"] = 200;
+    const std::string file = dir.Path("state.json");
+    std::ofstream(file) << state.dump();
+    Start(sim::DriveDescription::FromFile(file));
+
+    const TarnResult differs = Tarn({"compare", image, "--port", drive->Path(), "--json"});
+    EXPECT_EQ(differs.status, 1) << differs.err;
+    const auto doc = nlohmann::json::parse(differs.out);
+    EXPECT_EQ(doc["result"], "differs");
+    const auto& port = doc["ports"][0];
+    EXPECT_EQ(port["station"], 1);
+    const auto& d = port["differences"];
+    ASSERT_EQ(d.size(), 3u) << d.dump(1);
+    EXPECT_EQ(d[0], nlohmann::json({{"what", "size"}, {"section", "MV"}, {"image", 256}, {"drive", 200}}));
+    EXPECT_EQ(d[1]["section"], "DH");
+    EXPECT_EQ(d[1]["ranges"].size(), 1u);
+    EXPECT_EQ(d[1]["ranges"][0]["first"], 10);
+    EXPECT_EQ(d[1]["ranges"][0]["count"], 1);
+    EXPECT_EQ(d[2], nlohmann::json({{"what", "parameter"}, {"id", "P1-03"}, {"axis", 1}, {"image", "18.60"},
+                                    {"drive", "18.61"}}));
+    const TarnResult text = Tarn({"compare", image, "--port", drive->Path()});
+    EXPECT_EQ(text.status, 1);
+    for (const char* line : {"size MV ", "DH 10 ", "P1-03 y ", "3 differences."})
+        EXPECT_NE(text.out.find(line), std::string::npos) << line << " in\n" << text.out;
+
+    // Nothing to compare with: a drive that does not answer, an image that does not load.
+    drive.reset();
+    sim::PseudoTerminal silent;
+    EXPECT_EQ(Tarn({"compare", image, "--port", silent.SlavePath()}).status, 3);
+    EXPECT_EQ(Tarn({"compare", dir.Path("none.tkw"), "--port", silent.SlavePath()}).status, 3);
+}
+
+TEST_F(TarnTest, VerifyCatchesABlockWriteTheDriveDidNotKeep) {
+    const std::string image = dir.Path("backup.tkw");
+    ASSERT_EQ(Upload(image).status, 0);
+    const std::vector<uint16_t> dh = model->Area(0);
+    model->SetArea(0, std::vector<uint16_t>(600, 0));
+    sim::Faults faults;
+    faults.lostBlockWrites = 1;
+    drive->SetFaults(faults);
+    const TarnResult lost = Tarn({"download", image, "--port", drive->Path(), "--yes", "--verify"});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_NE(lost.out.find("Finished!\n"), std::string::npos);
+    EXPECT_NE(lost.out.find("DH 0..4 "), std::string::npos) << lost.out;  // the first block of five words
+    EXPECT_NE(lost.out.find("1 difference."), std::string::npos) << lost.out;
+    EXPECT_NE(lost.err.find("tarn: the drive does not hold what was written"), std::string::npos) << lost.err;
+
+    const TarnResult kept = Tarn({"download", image, "--port", drive->Path(), "--yes", "--verify"});
+    EXPECT_EQ(kept.status, 0) << kept.err;
+    EXPECT_TRUE(kept.out.ends_with("Finished!\nVerified: the drive holds what was written.\n")) << kept.out;
+    EXPECT_EQ(model->Area(0), dh);
+}
+
+TEST_F(TarnTest, DiffOfTwoImagesAndTheUploadsResultDocument) {
+    const std::string a = dir.Path("a.tkw"), b = dir.Path("b.tkw");
+    ASSERT_EQ(Upload(a).status, 0);
+    model->SetRegister(reg::ParamAddress(2, 5), static_cast<uint16_t>(model->Register(reg::ParamAddress(2, 5)) + 1));
+    const TarnResult up = Tarn({"upload", b, "--port", drive->Path(), "--no-mh", "--json"});
+    ASSERT_EQ(up.status, 0) << up.err;
+    const auto result = nlohmann::json::parse(up.out);
+    EXPECT_EQ(result["result"], "finished");
+    EXPECT_EQ(result["ports"][0]["port"], drive->Path());
+    const auto& stages = result["ports"][0]["stages"];
+    ASSERT_FALSE(stages.empty());
+    EXPECT_EQ(stages.front()["stage"], "Read data from DUT...");
+    EXPECT_EQ(stages.back()["stage"], "Saving data to \"" + b + "\"...");
+    EXPECT_EQ(result["ports"][0]["lastLine"], "Finished!");
+    for (const auto& stage : stages) EXPECT_GE(stage["seconds"].get<double>(), 0.0);
+    EXPECT_NE(up.err.find("Reading \"DH\" from DUT..."), std::string::npos);  // the log, on stderr
+
+    EXPECT_EQ(Tarn({"diff", a, a}).status, 0);
+    const TarnResult diff = Tarn({"diff", a, b, "--json"});
+    EXPECT_EQ(diff.status, 1);
+    const auto d = nlohmann::json::parse(diff.out)["differences"];
+    ASSERT_EQ(d.size(), 2u) << d.dump(1);
+    EXPECT_EQ(d[0], nlohmann::json({{"what", "includes"}, {"part", "MH"}, {"a", true}, {"b", false}}));
+    EXPECT_EQ(d[1]["id"], "P2-05");
+    EXPECT_EQ(d[1]["axis"], 0);
+    EXPECT_EQ(Tarn({"diff", a, dir.Path("none.tkw")}).status, 3);
+}
+
+TEST_F(TarnTest, CloneOntoThreeDrivesAtOnceWithOneFailing) {
+    const std::string image = dir.Path("backup.tkw");
+    ASSERT_EQ(Upload(image).status, 0);
+    const auto shipped = sim::DriveDescription::FromJson(std::string(sim::DefaultDriveJson()));
+    auto other = shipped;
+    other.identity = {3, 6, 6};
+    sim::VirtualDrive second(1, std::make_shared<sim::ServoDrive>(shipped));
+    sim::VirtualDrive third(1, std::make_shared<sim::ServoDrive>(other));
+    const std::vector<std::string> ports = {drive->Path(), second.Path(), third.Path()};
+
+    const TarnResult clone = Tarn({"download", image, "--port", ports[0], "--port", ports[1], "--port", ports[2],
+                                   "--yes", "--trace", dir.Path("trace")});
+    EXPECT_EQ(clone.status, 1);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_NE(clone.out.find("[" + ports[i] + "] Finished!\n"), std::string::npos) << clone.out;
+    EXPECT_NE(clone.err.find("[" + ports[2] + "] Machine is not match!"), std::string::npos) << clone.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("trace.3")));
+    // The table: port, station, result, seconds.
+    const Lines rows = Tail(clone.OutLines(), 3);
+    for (size_t i = 0; i < 3; ++i) {
+        std::istringstream row(rows[i]);
+        std::string port, station, result;
+        row >> port >> station >> result;
+        EXPECT_EQ(port, ports[i]);
+        EXPECT_EQ(station, "1");
+        EXPECT_EQ(result, i < 2 ? "finished" : "failed");
+    }
+
+    const TarnResult json = Tarn({"download", image, "--port", ports[0], "--port", ports[2], "--yes", "--json"});
+    EXPECT_EQ(json.status, 1);
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["result"], "failed");
+    ASSERT_EQ(doc["ports"].size(), 2u);
+    EXPECT_EQ(doc["ports"][0]["result"], "finished");
+    EXPECT_EQ(doc["ports"][1]["result"], "failed");
+    EXPECT_EQ(doc["ports"][1]["messages"], nlohmann::json({"Machine is not match!"}));
+}
+
+TEST_F(TarnTest, TraceHoldsEveryRequestTheDriveGotAndEachReply) {
+    sim::Faults faults;
+    // The first reply: noise, a packet of another type, then itself with a bad
+    // CRC, all of it in pieces; each frame is still one line.
+    faults.splitReplies = 1;
+    faults.noisyReplies = 1;
+    faults.noise = {0x00, 0x55};
+    faults.foreignPackets = 1;
+    faults.corruptCrc = 1;
+    drive->SetFaults(faults);
+    const std::string file = dir.Path("trace.txt");
+    ASSERT_EQ(Tarn({"info", "--port", drive->Path(), "--trace", file}).status, 0);
+
+    std::ifstream in(file);
+    std::vector<std::vector<uint8_t>> sent;
+    std::vector<std::string> received;
+    long long last = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("#", 0) == 0) continue;
+        std::istringstream fields(line.substr(0, line.find(" | ")));
+        long long us = 0;
+        std::string direction, hex;
+        fields >> us >> direction;
+        EXPECT_GE(us, last) << line;
+        last = us;
+        std::vector<uint8_t> bytes;
+        while (fields >> hex) bytes.push_back(static_cast<uint8_t>(std::stoi(hex, nullptr, 16)));
+        const std::string frame = line.substr(line.find(" | ") + 3);
+        if (direction == "out") {
+            sent.push_back(bytes);
+            EXPECT_EQ(frame.rfind("station=1 function=0x", 0), 0u) << line;
+            EXPECT_TRUE(frame.ends_with(" crc=ok")) << line;
+        } else {
+            received.push_back(frame);
+        }
+    }
+    std::vector<std::vector<uint8_t>> logged;
+    for (const sim::LoggedRequest& request : drive->Requests()) logged.push_back(request.frame);
+    EXPECT_EQ(sent, logged);
+    // Then one checked packet per request (the spoilt one was asked again).
+    ASSERT_EQ(received.size(), logged.size() + 2);
+    EXPECT_EQ(received[0], "noise");
+    EXPECT_EQ(received[1], "packet=ok type=1");
+    EXPECT_EQ(received[2], "packet=ok station=1 function=0x03 count=1 crc=bad");
+    for (size_t i = 3; i < received.size(); ++i) {
+        EXPECT_EQ(received[i].rfind("packet=ok station=1 function=0x", 0), 0u) << received[i];
+        EXPECT_TRUE(received[i].ends_with(" crc=ok")) << received[i];
+    }
+}
+
+TEST_F(TarnTest, UsageErrorsExitTwoWithTheReasonAndASuggestion) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{}, "tarn: no command given"},
+        {{"frobnicate"}, "unknown command 'frobnicate'\n"},
+        {{"downlaod", "a.tkw"}, "unknown command 'downlaod'; did you mean 'download'?"},
+        {{"info"}, "--port"},
+        {{"upload", "--port", "/dev/null"}, "OUT.tkw"},
+        {{"upload", "a.tkw", "b.tkw", "--port", "/dev/null"}, "unexpected argument 'b.tkw'"},
+        {{"download", "a.tkw", "--port", "/dev/null", "--all"}, "unknown option --all for download\n"},
+        {{"download", "a.tkw", "--port", "/dev/null", "--no-pra"}, "did you mean '--no-para'?"},
+        {{"inspect", "a.tkw", "--json=no"}, "json"},
+        {{"info", "--port"}, "--port"},
+        {{"sim", "--drop", "some"}, "--drop"},
+        {{"sim", "--station", "300"}, "--station"},
     };
-    for (const auto& args : bad) {
+    for (const auto& [args, reason] : bad) {
         const TarnResult r = Tarn(args);
-        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+        const std::string name = args.empty() ? "(none)" : args[0];
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_NE(r.err.find(reason), std::string::npos) << name << ": " << r.err;
+        EXPECT_NE(r.err.find("usage: tarn"), std::string::npos) << name;
     }
     const TarnResult help = Tarn({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("tarn download IMAGE.tkw"), std::string::npos);
+    for (const char* command : {"ports", "info", "upload", "download", "inspect", "sim"})
+        EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
+    const TarnResult downloadHelp = Tarn({"download", "--help"});
+    EXPECT_EQ(downloadHelp.status, 0);
+    EXPECT_NE(downloadHelp.out.find("usage: tarn download IMAGE.tkw --port PORT"), std::string::npos);
+    EXPECT_NE(downloadHelp.out.find("--no-program"), std::string::npos);
+    const TarnResult version = Tarn({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tarn ", 0), 0u);
     const TarnResult ports = Tarn({"ports", "--all", "--json"});
     EXPECT_EQ(ports.status, 0);
     EXPECT_TRUE(nlohmann::json::parse(ports.out).is_array());

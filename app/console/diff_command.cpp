@@ -1,0 +1,38 @@
+#include "app/console/diff_command.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/console/config_differences.h"
+#include "app/console/loaded_image.h"
+
+namespace tarn::console {
+
+int RunDiff(const std::string& a, const std::string& b, bool json) {
+    ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
+    const auto imageA = LoadImage(a, io);
+    const auto imageB = imageA ? LoadImage(b, io) : nullptr;
+    if (!imageB) return 3;
+    CompareScope scope;
+    scope.imageFields = true;
+    const Sides sides{"a", "b"};
+    const auto differences = Differences({imageA->info, imageA->cfg, imageA->params},
+                                         {imageB->info, imageB->cfg, imageB->params}, scope, sides);
+    if (json) {
+        const nlohmann::ordered_json document = {
+            {"command", "diff"},
+            {"a", a},
+            {"b", b},
+            {"result", differences.empty() ? "match" : "differs"},
+            {"differences", differences}};
+        std::printf("%s\n", document.dump(2).c_str());
+    } else {
+        std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),
+                    RenderDifferences(differences, sides, "The images hold the same.").c_str());
+    }
+    std::fflush(stdout);
+    return differences.empty() ? 0 : 1;
+}
+
+}  // namespace tarn::console

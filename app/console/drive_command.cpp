@@ -1,0 +1,145 @@
+#include "app/console/drive_command.h"
+
+#include <unistd.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "app/console/clone_command.h"
+#include "app/console/console_io.h"
+#include "app/console/drive_comparison.h"
+#include "app/console/run_record.h"
+#include "app/console/session.h"
+#include "link/line_trace.h"
+#include "platform/wide_string.h"
+
+namespace tarn::console {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// Where a run's output goes: straight to stdout and stderr, or through a
+// record of it when a result document is asked for (--json prints it instead
+// of the log, which then goes to stderr; --result-fd writes it to a
+// descriptor as well, for the clone that started this run).
+class Output {
+public:
+    explicit Output(const CommandLine& line) : m_json(line.Has("--json")) {
+        if (auto fd = line.Value("--result-fd")) m_resultFd = std::stoi(*fd);
+        if (m_json)
+            m_record = std::make_unique<RunRecord>(stderr, stderr);
+        else if (m_resultFd >= 0)
+            m_record = std::make_unique<RunRecord>(stdout, stderr);
+    }
+    bool Json() const { return m_json; }
+    std::FILE* Log() { return m_record ? m_record->Log() : stdout; }
+    std::FILE* Messages() { return m_record ? m_record->Messages() : stderr; }
+    void Connected() {
+        if (m_record) m_record->Connected();
+    }
+    // Ends the run: the result document, when one was asked for.
+    int Finish(const CommandLine& line, const std::string& port, const ordered_json& station,
+               const std::string& result, const ordered_json* comparison, int status) {
+        if (!m_record) return status;
+        ordered_json entry = m_record->PortEntry(port, station, result);
+        if (comparison) entry.update(*comparison);
+        ordered_json document = {
+            {"command", line.command},
+            {"image", line.arguments.empty() ? ordered_json() : ordered_json(line.arguments[0])},
+            {"result", result},
+            {"seconds", entry["seconds"]},
+            {"ports", ordered_json::array({entry})}};
+        const std::string text = document.dump(2) + "\n";
+        if (m_json) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            std::fflush(stdout);
+        }
+        if (m_resultFd >= 0 && ::write(m_resultFd, text.data(), text.size()) < 0) return 1;
+        return status;
+    }
+
+private:
+    bool m_json;
+    int m_resultFd = -1;
+    std::unique_ptr<RunRecord> m_record;
+};
+
+ordered_json ComparisonFields(const DriveComparison& comparison) {
+    return {{"differences", comparison.differences}, {"notCompared", comparison.notRead}};
+}
+
+}  // namespace
+
+int RunDriveCommand(const CommandLine& line, IProfile& profile) {
+    if (line.command == "download" && line.Values("--port").size() > 1) return RunClone(line);
+    const bool compare = line.command == "compare";
+    const int unread = compare ? 3 : 1;  // the status when the drive could not be reached or read
+    const std::string port = *line.Value("--port");
+    Output output(line);
+    ConsoleIo io(output.Log(), output.Messages(), STDIN_FILENO, line.Has("--yes"));
+    auto finish = [&](const ordered_json& station, const std::string& result, int status,
+                      const ordered_json* comparison = nullptr) {
+        return output.Finish(line, port, station, result, comparison, status);
+    };
+
+    std::unique_ptr<Configuration> image;
+    if (compare && !(image = LoadImage(line.arguments[0], io)))
+        return finish(nullptr, "unreadable", unread);
+    // The trace outlives the session, whose link shows it every byte.
+    std::unique_ptr<LineTrace> trace;
+    if (auto file = line.Value("--trace")) {
+        try {
+            trace = std::make_unique<LineTrace>(*file, port);
+        } catch (const std::runtime_error& e) {
+            io.Error(e.what());
+            return finish(nullptr, "failed", unread);
+        }
+    }
+    UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"),
+                        std::nullopt};
+    if (line.command == "upload") upload.target = FromUtf8(line.arguments[0]);
+    Session session(profile, io, upload);
+    session.Dialog().m_Link.SetLineTap(trace.get());
+    if (!session.Connect({port, line.Value("--station")}))
+        return finish(nullptr, "not connected", unread);
+    output.Connected();
+    const int station = session.Dialog().m_DevInst.GetStation();
+    if (line.command == "info") return session.Info(line.Has("--json"));
+    if (line.command == "upload") {
+        const int status = session.Upload();
+        return finish(station, status == 0 ? "finished" : "failed", status);
+    }
+
+    DriveComparison comparison;
+    try {
+        if (compare) {
+            comparison = CompareDrive(session, *image);
+        } else {
+            DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"),
+                                  line.Has("--no-mh"), line.Has("--no-para")};
+            if (session.Download(line.arguments[0], choice) != 0)
+                return finish(station, "failed", 1);
+            if (!line.Has("--verify")) return finish(station, "finished", 0);
+            comparison = VerifyDownload(session);
+        }
+    } catch (const std::u16string& reason) {
+        io.Error("the drive could not be read" + std::string(compare ? "" : " back") + ": " +
+                 ToUtf8(reason));
+        return finish(station, compare ? "unreadable" : "failed", unread);
+    }
+    const bool same = comparison.differences.empty();
+    if (!output.Json()) {
+        const std::string text =
+            RenderComparison(comparison, compare ? "The drive matches the image."
+                                                 : "Verified: the drive holds what was written.");
+        std::fputs(text.c_str(), stdout);  // the command's own output, no log line
+        std::fflush(stdout);
+    }
+    if (!same && !compare) io.Error("the drive does not hold what was written");
+    const ordered_json fields = ComparisonFields(comparison);
+    if (compare) return finish(station, same ? "match" : "differs", same ? 0 : 1, &fields);
+    return finish(station, same ? "finished" : "differs", same ? 0 : 1, &fields);
+}
+
+}  // namespace tarn::console

@@ -1,0 +1,12 @@
+#pragma once
+// `tarn info`, `upload` and `download` on one drive, through the main
+// dialog's own logic; with `--trace FILE` every byte on the line goes to FILE.
+#include "app/console/command_line.h"
+#include "platform/profile/profile.h"
+
+namespace tarn::console {
+
+// Returns the command's exit status.
+int RunDriveCommand(const CommandLine& line, IProfile& profile);
+
+}  // namespace tarn::console
