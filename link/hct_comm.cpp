@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "link/link_messages.h"
-#include "link/link_packet.h"
+#include "link/packet_scanner.h"
 #include "link/link_tables.h"
 #include "platform/wide_string.h"
 
@@ -20,8 +20,6 @@ constexpr uint32_t kInQueue = 12000;
 constexpr uint32_t kOutQueue = 4096;
 constexpr uint32_t kReadIntervalMs = 100;
 constexpr uint32_t kWriteTotalConstantMs = 800;
-// Beyond this many buffered bytes the scanner starts afresh.
-constexpr size_t kScanBound = 110;
 constexpr uint8_t kAutoDetectStation = 255;
 constexpr uint16_t kStationRegister = 0x0300;
 
@@ -63,15 +61,7 @@ void CHCT_COMM::ThreadMain() {
 }
 
 void CHCT_COMM::RecvLoop() {
-    enum class Phase { Header, Body };
-    std::memset(m_RecvBuf, 0, sizeof m_RecvBuf);
-    size_t write = 0, scan = 0, wanted = 2;
-    Phase phase = Phase::Header;
-    auto resync = [&] {
-        write = scan = 0;
-        wanted = 2;
-        phase = Phase::Header;
-    };
+    PacketScanner scanner;
     // After a failed read or write: true when the port is gone; any other
     // error is waited out for 100 ms.
     auto PortLost = [this] {
@@ -102,71 +92,31 @@ void CHCT_COMM::RecvLoop() {
             // this thread leaves it to them, so it never takes a reply of theirs.
             m_wake.Wait(-1);
             m_wake.Drain();
-            resync();
+            scanner.Reset();
             continue;
         }
-        if (wanted > 0) {
-            if (staged == stagedEnd) {
-                // Block until bytes come, a request is handed over or the command
-                // changes; then take everything the port holds in one read.
-                SerialPort::Ready ready;
-                size_t got = 0;
-                bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
-                if (ok && ready == SerialPort::Ready::Wake) {
-                    m_wake.Drain();
-                    continue;
-                }
-                if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
-                if (!ok) {
-                    if ((fatal = PortLost())) break;
-                    continue;
-                }
-                staged = 0;
-                stagedEnd = got;
-                if (got == 0) continue;
+        if (staged == stagedEnd) {
+            // Block until bytes come, a request is handed over or the command
+            // changes; then take everything the port holds in one read.
+            SerialPort::Ready ready;
+            size_t got = 0;
+            bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
+            if (ok && ready == SerialPort::Ready::Wake) {
+                m_wake.Drain();
+                continue;
             }
-            // The scanner takes the bytes it wants, as if it had read them itself.
-            const size_t take = std::min(wanted, stagedEnd - staged);
-            std::memcpy(m_RecvBuf + write, stage + staged, take);
-            staged += take;
-            write += take;
-            wanted -= take;
-        }
-
-        if (wanted == 0) {
-            if (phase == Phase::Header) {
-                if (m_RecvBuf[scan++] != kLinkStartMark) {
-                    wanted = 1;  // slide the two-byte window by one
-                } else {
-                    const uint8_t length = m_RecvBuf[scan];
-                    if (length <= kLinkMaxLength) {
-                        ++scan;
-                        wanted = length;
-                        phase = Phase::Body;
-                        continue;
-                    }
-                    if (length == kLinkStartMark) {
-                        wanted = 1;  // the second 0xFE is the next start-mark candidate
-                    } else {
-                        ++scan;
-                        wanted = 2;
-                    }
-                }
-            } else {
-                // Body: type, payload, X, S. X and S cover type and payload.
-                const uint8_t* body = m_RecvBuf + scan;
-                const size_t length = write - scan;
-                if (length >= 2) {
-                    const LinkChecks c = ComputeLinkChecks(body, length - 2);
-                    if (c.x == body[length - 2] && c.s == body[length - 1] &&
-                        body[0] == kLinkTypeRtuResponse && length >= 3) {
-                        DeliverResponse(body + 1, static_cast<uint32_t>(length - 3));
-                    }
-                }
-                resync();
+            if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
+            if (!ok) {
+                if ((fatal = PortLost())) break;
+                continue;
             }
+            staged = 0;
+            stagedEnd = got;
+            if (got == 0) continue;
         }
-        if (write > kScanBound) resync();
+        PacketScanner::Packet packet;
+        staged += scanner.Feed(stage + staged, stagedEnd - staged, &packet);
+        if (packet.payload) DeliverResponse(packet.payload, static_cast<uint32_t>(packet.length));
     }
 
     if (fatal) {

@@ -121,7 +121,6 @@ protected:
     SerialPort m_hCom;
     std::unique_ptr<std::thread> m_pRecvThread;
     std::atomic<uint32_t> m_nThreadCmd{kThreadPark};
-    uint8_t m_RecvBuf[2048] = {};
     uint32_t m_nRespLen = 0;
     uint8_t m_bTxPending = 0;  // guarded by m_mxHandoff
     LineSettings m_dcb;
