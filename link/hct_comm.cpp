@@ -1,6 +1,7 @@
 #include "link/hct_comm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -8,6 +9,7 @@
 #include "link/link_messages.h"
 #include "link/packet_scanner.h"
 #include "link/link_tables.h"
+#include "platform/serial/open_failure.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -137,7 +139,8 @@ int CHCT_COMM::OpenPort(int port, int baud, int protocol) {
     auto path = m_pPorts->PathOf(port);
     if (!path) {
         m_bOpened = 0;
-        m_strError = Widen(msg::kPortOpenFailed);
+        m_nOpenError = ENOENT;
+        m_strError = Widen(msg::kPortOpenFailed) + u"\n" + WidenFormat("No device is known as port %d", port);
         return 0;
     }
     return OpenDevice(*path, baud, protocol);
@@ -154,9 +157,13 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     }
     if (!m_hCom.Open(devicePath)) {
         m_bOpened = 0;
-        m_strError = Widen(msg::kPortOpenFailed);
+        m_nOpenError = m_hCom.LastError();
+        // The design's message first; the reason on a line of its own.
+        m_strError = Widen(msg::kPortOpenFailed) + u"\n" +
+                     FromUtf8(DescribeOpenFailure(devicePath, m_nOpenError));
         return 0;
     }
+    m_nOpenError = 0;
     m_bOpened = 1;
     // A port whose settings do not apply stays open, without the receive thread;
     // AutoDetect applies the settings again itself.

@@ -9,6 +9,8 @@
 
 #include "device/drive_registers.h"
 #include "image/crc32.h"
+#include "link/hct_comm.h"
+#include "link/link_tables.h"
 #include "sim/default_drive.h"
 #include "sim/drive_description.h"
 #include "sim/servo_drive.h"
@@ -131,6 +133,16 @@ TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
     const TarnResult notImage = Tarn({"inspect", dir.Path("junk.tkw")});
     EXPECT_EQ(notImage.status, 1);
     EXPECT_NE(notImage.err.find("junk.tkw"), std::string::npos);
+
+    // A port another program holds is named as such.
+    {
+        CHCT_COMM holder;
+        ASSERT_EQ(holder.OpenPort(drive->Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+        const TarnResult busy = Tarn({"info", "--port", drive->Path()});
+        EXPECT_EQ(busy.status, 1);
+        EXPECT_EQ(busy.err, "tarn: cannot open " + drive->Path() + ": Com port open Failed !\nThe port " +
+                                drive->Path() + " is in use by another program\n");
+    }
 
     // A pty that nobody serves: the connect fails with the link's own message.
     drive.reset();
