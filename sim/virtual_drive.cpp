@@ -53,6 +53,45 @@ void VirtualDrive::SetReplyHook(ReplyHook hook) {
 
 void VirtualDrive::SendRaw(const Bytes& bytes) { WriteAll(bytes.data(), bytes.size()); }
 
+void VirtualDrive::Vanish() {
+    // The line is closed on the drive's own thread, never under a poll of it.
+    std::unique_lock lock(m_mutex);
+    m_vanishRequested = true;
+    m_stop.Signal();
+    m_logged.wait(lock, [&] { return m_vanished.load(); });
+}
+
+void VirtualDrive::GoOffLine() {
+    {
+        std::lock_guard lock(m_writeMutex);
+        m_pty.Close();
+    }
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(m_mutex);
+        m_vanished = true;
+        m_logged.notify_all();
+        handler = m_onVanish;
+    }
+    if (handler) handler();
+}
+
+void VirtualDrive::VanishAfter(int requests) {
+    std::lock_guard lock(m_mutex);
+    m_vanishAfter = requests;
+}
+
+void VirtualDrive::OnVanish(std::function<void()> handler) {
+    std::lock_guard lock(m_mutex);
+    m_onVanish = std::move(handler);
+}
+
+bool VirtualDrive::VanishesNow() {
+    std::lock_guard lock(m_mutex);
+    if (m_vanishAfter < 0) return false;
+    return m_vanishAfter-- == 0;
+}
+
 std::vector<LoggedRequest> VirtualDrive::Requests() const {
     std::lock_guard lock(m_mutex);
     return m_log;
@@ -76,6 +115,7 @@ bool VirtualDrive::Take(int& counter) {
 
 void VirtualDrive::WriteAll(const uint8_t* data, size_t size) {
     std::lock_guard lock(m_writeMutex);
+    if (m_pty.MasterFd() < 0) return;  // off the line
     while (size > 0) {
         ssize_t n = ::write(m_pty.MasterFd(), data, size);
         if (n > 0) {
@@ -138,7 +178,7 @@ void VirtualDrive::Serve() {
     Bytes buffer;
     Clock::time_point firstByte{};
     uint8_t chunk[512];
-    while (!m_stopping) {
+    while (!m_stopping && !m_vanished) {
         pollfd pfds[2] = {{m_pty.MasterFd(), POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
         int r = ::poll(pfds, 2, buffer.empty() ? -1 : kFrameGapMs);
         if (r < 0) continue;
@@ -146,7 +186,15 @@ void VirtualDrive::Serve() {
             buffer.clear();  // an incomplete frame followed by silence
             continue;
         }
-        if (pfds[1].revents) continue;
+        if (pfds[1].revents) {
+            bool vanish;
+            {
+                std::lock_guard lock(m_mutex);
+                vanish = m_vanishRequested;
+            }
+            if (vanish) GoOffLine();
+            continue;
+        }
         if (pfds[0].revents & POLLIN) {
             ssize_t n = ::read(m_pty.MasterFd(), chunk, sizeof chunk);
             if (n <= 0) continue;
@@ -173,6 +221,7 @@ void VirtualDrive::Serve() {
             }
             Bytes request(buffer.begin(), buffer.begin() + static_cast<long>(length));
             buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(length));
+            if (VanishesNow()) return GoOffLine();
             Handle(request, firstByte, {});
             firstByte = Clock::now();
         }
@@ -188,6 +237,7 @@ void VirtualDrive::TakeAsciiRequests(Bytes& buffer, Clock::time_point& firstByte
         const std::string text(buffer.begin(), buffer.begin() + static_cast<long>(consumed));
         buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(consumed));
         if (status == AsciiStatus::Skip) continue;
+        if (VanishesNow()) return GoOffLine();
         AppendFrameCrc(frame);  // the same frame an RTU master would have sent
         Handle(frame, firstByte, text);
         firstByte = Clock::now();

@@ -80,6 +80,17 @@ public:
     // Puts bytes on the line now, outside any exchange.
     void SendRaw(const Bytes& bytes);
 
+    // Takes the drive off the line for good, as when it is switched off or its
+    // bridge is pulled: its end of the pseudo-terminal closes, the tool's end
+    // hangs up and the device path goes away.
+    void Vanish();
+    // The drive answers `requests` more requests and vanishes when the next one
+    // comes, so that a transfer can be cut at any point; -1: never.
+    void VanishAfter(int requests);
+    bool Vanished() const { return m_vanished; }
+    // Runs on the drive's thread once it has vanished.
+    void OnVanish(std::function<void()> handler);
+
     // Mean time by which paced replies went out after their wire-time target
     // (negative: before it), in nanoseconds, over all paced replies so far.
     int64_t MeanPacingError() const;
@@ -96,6 +107,10 @@ private:
     void TakeAsciiRequests(Bytes& buffer, std::chrono::steady_clock::time_point& firstByte);
     static Bytes AsciiLine(const Bytes& reply, const Faults& faults);
     static bool Take(int& counter);
+    // True when the request just taken off the line is the one to vanish at.
+    bool VanishesNow();
+    // Closes the line and tells whoever waits; on the drive's thread only.
+    void GoOffLine();
     void WriteAll(const uint8_t* data, size_t size);
     void SleepUntil(std::chrono::steady_clock::time_point when);
     // Sleeps until a paced reply's target, aiming early by the timer's recent
@@ -109,13 +124,17 @@ private:
     WakeEvent m_stop;
     std::atomic<bool> m_stopping{false};
 
-    mutable std::mutex m_mutex;  // faults, pacing, hook, log
+    mutable std::mutex m_mutex;  // faults, pacing, hook, log, vanishing
     mutable std::condition_variable m_logged;
     Faults m_faults;
     Pacing m_pacing;
     ReplyHook m_hook;
     std::vector<LoggedRequest> m_log;
-    std::mutex m_writeMutex;
+    int m_vanishAfter = -1;
+    bool m_vanishRequested = false;
+    std::function<void()> m_onVanish;
+    std::mutex m_writeMutex;  // also guards closing the line
+    std::atomic<bool> m_vanished{false};
 
     std::chrono::nanoseconds m_timerLateness{0};  // serve thread only
     std::atomic<int64_t> m_pacingErrorSum{0};

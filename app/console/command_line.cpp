@@ -33,10 +33,11 @@ const std::vector<Syntax>& Commands() {
          "tarn sim      [DRIVE.json] [--link PATH] [--state FILE] [--station N] [--ascii]\n"
          "              [--baud RATE] [--turnaround-us US] [--ready-delay-ms MS] [--hold-ready]\n"
          "              [--drop N] [--late N] [--late-ms MS] [--bad-crc N] [--bad-check N]\n"
-         "              [--foreign N] [--noise N] [--split N]   (N: a count of replies, or 'all')",
+         "              [--foreign N] [--noise N] [--split N]   (N: a count of replies, or 'all')\n"
+         "              [--vanish-after N]   (answers N requests, then goes off the line)",
          0, 1, {"--ascii", "--hold-ready"},
          {"--link", "--state", "--station", "--baud", "--turnaround-us", "--ready-delay-ms", "--drop", "--late",
-          "--late-ms", "--bad-crc", "--bad-check", "--foreign", "--noise", "--split"},
+          "--late-ms", "--bad-crc", "--bad-check", "--foreign", "--noise", "--split", "--vanish-after"},
          {}},
     };
     return kCommands;

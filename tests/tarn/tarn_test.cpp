@@ -271,5 +271,21 @@ TEST_F(TarnTest, SimServesALinkAndSavesItsStateOnExit) {
     }
 }
 
+TEST_F(TarnTest, SimGoesOffTheLineAfterNRequestsAndTheTransferFails) {
+    drive.reset();
+    const std::string link = dir.Path("drive");
+    // The connect takes 4 requests and the read up to the DH section 9 more:
+    // the drive goes while DH is being read.
+    TarnChild sim({"sim", "--link", link, "--vanish-after", "20"}, dir.Path("profile.ini"));
+    ASSERT_EQ(sim.ReadLine().rfind("/dev/pts/", 0), 0u);
+    const TarnResult up = Tarn({"upload", dir.Path("cut.tkw"), "--port", link, "--no-para", "--no-mh"});
+    EXPECT_EQ(up.status, 1);
+    EXPECT_EQ(up.OutLines(), (Lines{"Read data from DUT...", "Reading \"DH\" from DUT...", "Fail!"}));
+    EXPECT_EQ(up.err, "tarn: the upload failed: Comm port read Error !\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("cut.tkw")));
+    EXPECT_EQ(sim.Stop(SIGTERM), 0) << "the run has ended by itself";
+    EXPECT_FALSE(std::filesystem::exists(link));
+}
+
 }  // namespace
 }  // namespace tarn::test
