@@ -87,6 +87,13 @@ void CHCT_COMM::RecvLoop() {
                 if ((fatal = PortLost())) break;
                 continue;
             }
+            NoteRequestWritten();
+            // A packet begun before the request went out is none of its reply
+            // (a real drive does not talk over the master); starting afresh
+            // keeps noise that claims a long packet from eating the replies to
+            // the attempts after it.
+            scanner.Reset();
+            staged = stagedEnd;
         }
 
         if (!m_bRtu) {
@@ -115,6 +122,7 @@ void CHCT_COMM::RecvLoop() {
             staged = 0;
             stagedEnd = got;
             if (got == 0) continue;
+            NoteBytesReceived();
         }
         PacketScanner::Packet packet;
         staged += scanner.Feed(stage + staged, stagedEnd - staged, &packet);
@@ -165,6 +173,7 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     }
     m_nOpenError = 0;
     m_bOpened = 1;
+    ForgetOwedReplies();
     // A port whose settings do not apply stays open, without the receive thread;
     // AutoDetect applies the settings again itself.
     if (!SetupPort(baud, protocol, kInQueue, kOutQueue)) return 1;
@@ -213,6 +222,7 @@ bool CHCT_COMM::ClosePort(bool /*stopWorker*/) {
     m_hCom.Purge();
     m_hCom.Close();
     m_bOpened = 0;
+    ForgetOwedReplies();
     return true;
 }
 

@@ -41,6 +41,17 @@ void VirtualDrive::SetFaults(const Faults& faults) {
     m_faults = faults;
 }
 
+void VirtualDrive::SetFaultRates(const FaultRates& rates) {
+    std::lock_guard lock(m_mutex);
+    m_rates = rates;
+    m_chance.seed(rates.seed);
+}
+
+VirtualDrive::FaultCounts VirtualDrive::FaultsInjected() const {
+    std::lock_guard lock(m_mutex);
+    return m_injected;
+}
+
 void VirtualDrive::SetPacing(const Pacing& pacing) {
     std::lock_guard lock(m_mutex);
     m_pacing = pacing;
@@ -258,22 +269,39 @@ void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived,
         if (station != m_station && station != 255) return;
         pacing = m_pacing;
         hook = m_hook;
-        // Each fault used here counts down once for this reply.
+        // Each fault used here counts down once for this reply; every kind
+        // draws its chance, so that a seed gives the same faults every run.
         Faults& f = m_faults;
-        faults.dropReplies = Take(f.dropReplies);
-        faults.corruptCrc = Take(f.corruptCrc);
-        faults.corruptChecks = Take(f.corruptChecks);
-        faults.lateReplies = Take(f.lateReplies);
+        std::uniform_real_distribution<double> percent(0.0, 100.0);
+        auto chance = [&](double rate) { return percent(m_chance) < rate; };
+        const bool noise = chance(m_rates.noise), crc = chance(m_rates.corruptCrc),
+                   check = chance(m_rates.corruptChecks), drop = chance(m_rates.drop),
+                   late = chance(m_rates.late), split = chance(m_rates.split), foreign = chance(m_rates.foreign);
+        faults.dropReplies = Take(f.dropReplies) || drop;
+        faults.corruptCrc = Take(f.corruptCrc) || crc;
+        faults.corruptChecks = Take(f.corruptChecks) || check;
+        faults.lateReplies = Take(f.lateReplies) || late;
         faults.lateByMs = f.lateByMs;
-        faults.foreignPackets = Take(f.foreignPackets);
-        faults.noisyReplies = Take(f.noisyReplies);
+        faults.foreignPackets = Take(f.foreignPackets) || foreign;
+        faults.noisyReplies = Take(f.noisyReplies) || noise;
         faults.noise = f.noise;
-        faults.splitReplies = Take(f.splitReplies);
+        if (noise && faults.noise.empty()) {
+            std::uniform_int_distribution<int> length(1, 6), byte(0, 255);
+            for (int i = length(m_chance); i > 0; --i) faults.noise.push_back(static_cast<uint8_t>(byte(m_chance)));
+        }
+        faults.splitReplies = Take(f.splitReplies) || split;
         faults.splitPieces = f.splitPieces;
         faults.splitPauseMs = f.splitPauseMs;
         faults.lowercaseLrc = Take(f.lowercaseLrc);
         faults.missingColon = Take(f.missingColon);
         faults.shortReplies = Take(f.shortReplies);
+        m_injected.noise += faults.noisyReplies != 0;
+        m_injected.corruptCrc += faults.corruptCrc != 0;
+        m_injected.corruptChecks += faults.corruptChecks != 0;
+        m_injected.drop += faults.dropReplies != 0;
+        m_injected.late += faults.lateReplies != 0;
+        m_injected.split += faults.splitReplies != 0;
+        m_injected.foreign += faults.foreignPackets != 0;
     }
     if (faults.dropReplies) return;
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +39,15 @@ struct Faults {
     int lowercaseLrc = 0;     // the LRC's hex digits in lower case
     int missingColon = 0;     // the reply line lacks its colon
     int shortReplies = 0;     // only the first half of the reply line goes out
+};
+
+// Faults by chance rather than by count: every reply draws, in this order, a
+// number for each kind from a generator seeded with `seed`, and gets the fault
+// with the given percentage. Noise is then 1 to 6 random bytes unless
+// Faults::noise names them; late replies are late by Faults::lateByMs.
+struct FaultRates {
+    double noise = 0, corruptCrc = 0, corruptChecks = 0, drop = 0, late = 0, split = 0, foreign = 0;
+    uint32_t seed = 1;
 };
 
 // Line pacing: with a baud rate set, request and reply take their time on the
@@ -71,6 +81,12 @@ public:
     // answered in the same framing (no link packet around them).
     void SetAsciiFraming(bool ascii) { m_ascii = ascii; }
     void SetFaults(const Faults& faults);
+    void SetFaultRates(const FaultRates& rates);
+    // How many replies got each kind of fault so far, by count or by chance.
+    struct FaultCounts {
+        int noise = 0, corruptCrc = 0, corruptChecks = 0, drop = 0, late = 0, split = 0, foreign = 0;
+    };
+    FaultCounts FaultsInjected() const;
     void SetPacing(const Pacing& pacing);
     // Replaces what goes on the line for a request: return the raw bytes to
     // send (already wrapped, or not at all), or nullopt for the normal reply.
@@ -127,6 +143,9 @@ private:
     mutable std::mutex m_mutex;  // faults, pacing, hook, log, vanishing
     mutable std::condition_variable m_logged;
     Faults m_faults;
+    FaultRates m_rates;
+    std::mt19937 m_chance{1};
+    FaultCounts m_injected;
     Pacing m_pacing;
     ReplyHook m_hook;
     std::vector<LoggedRequest> m_log;
