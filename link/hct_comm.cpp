@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "link/link_messages.h"
-#include "link/packet_scanner.h"
 #include "link/link_tables.h"
+#include "link/packet_scanner.h"
 #include "platform/serial/open_failure.h"
 #include "platform/wide_string.h"
 

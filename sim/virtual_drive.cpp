@@ -64,14 +64,6 @@ void VirtualDrive::SetReplyHook(ReplyHook hook) {
 
 void VirtualDrive::SendRaw(const Bytes& bytes) { WriteAll(bytes.data(), bytes.size()); }
 
-void VirtualDrive::Vanish() {
-    // The line is closed on the drive's own thread, never under a poll of it.
-    std::unique_lock lock(m_mutex);
-    m_vanishRequested = true;
-    m_stop.Signal();
-    m_logged.wait(lock, [&] { return m_vanished.load(); });
-}
-
 void VirtualDrive::GoOffLine() {
     {
         std::lock_guard lock(m_writeMutex);
@@ -81,7 +73,6 @@ void VirtualDrive::GoOffLine() {
     {
         std::lock_guard lock(m_mutex);
         m_vanished = true;
-        m_logged.notify_all();
         handler = m_onVanish;
     }
     if (handler) handler();
@@ -197,15 +188,7 @@ void VirtualDrive::Serve() {
             buffer.clear();  // an incomplete frame followed by silence
             continue;
         }
-        if (pfds[1].revents) {
-            bool vanish;
-            {
-                std::lock_guard lock(m_mutex);
-                vanish = m_vanishRequested;
-            }
-            if (vanish) GoOffLine();
-            continue;
-        }
+        if (pfds[1].revents) continue;
         if (pfds[0].revents & POLLIN) {
             ssize_t n = ::read(m_pty.MasterFd(), chunk, sizeof chunk);
             if (n <= 0) continue;

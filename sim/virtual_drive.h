@@ -96,12 +96,11 @@ public:
     // Puts bytes on the line now, outside any exchange.
     void SendRaw(const Bytes& bytes);
 
-    // Takes the drive off the line for good, as when it is switched off or its
-    // bridge is pulled: its end of the pseudo-terminal closes, the tool's end
-    // hangs up and the device path goes away.
-    void Vanish();
     // The drive answers `requests` more requests and vanishes when the next one
-    // comes, so that a transfer can be cut at any point; -1: never.
+    // comes, so that a transfer can be cut at any point (-1: never). It goes
+    // for good, as when it is switched off or its bridge is pulled: its end of
+    // the pseudo-terminal closes, the tool's end hangs up and the device path
+    // goes away.
     void VanishAfter(int requests);
     bool Vanished() const { return m_vanished; }
     // Runs on the drive's thread once it has vanished.
@@ -125,7 +124,7 @@ private:
     static bool Take(int& counter);
     // True when the request just taken off the line is the one to vanish at.
     bool VanishesNow();
-    // Closes the line and tells whoever waits; on the drive's thread only.
+    // Closes the line and calls the handler; on the drive's thread only.
     void GoOffLine();
     void WriteAll(const uint8_t* data, size_t size);
     void SleepUntil(std::chrono::steady_clock::time_point when);
@@ -150,7 +149,6 @@ private:
     ReplyHook m_hook;
     std::vector<LoggedRequest> m_log;
     int m_vanishAfter = -1;
-    bool m_vanishRequested = false;
     std::function<void()> m_onVanish;
     std::mutex m_writeMutex;  // also guards closing the line
     std::atomic<bool> m_vanished{false};
