@@ -1,13 +1,15 @@
 #include "link/hct_comm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
 #include "link/link_messages.h"
-#include "link/link_packet.h"
 #include "link/link_tables.h"
+#include "link/packet_scanner.h"
+#include "platform/serial/open_failure.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -20,8 +22,6 @@ constexpr uint32_t kInQueue = 12000;
 constexpr uint32_t kOutQueue = 4096;
 constexpr uint32_t kReadIntervalMs = 100;
 constexpr uint32_t kWriteTotalConstantMs = 800;
-// Beyond this many buffered bytes the scanner starts afresh.
-constexpr size_t kScanBound = 110;
 constexpr uint8_t kAutoDetectStation = 255;
 constexpr uint16_t kStationRegister = 0x0300;
 
@@ -63,15 +63,7 @@ void CHCT_COMM::ThreadMain() {
 }
 
 void CHCT_COMM::RecvLoop() {
-    enum class Phase { Header, Body };
-    std::memset(m_RecvBuf, 0, sizeof m_RecvBuf);
-    size_t write = 0, scan = 0, wanted = 2;
-    Phase phase = Phase::Header;
-    auto resync = [&] {
-        write = scan = 0;
-        wanted = 2;
-        phase = Phase::Header;
-    };
+    PacketScanner scanner;
     // After a failed read or write: true when the port is gone; any other
     // error is waited out for 100 ms.
     auto PortLost = [this] {
@@ -95,6 +87,13 @@ void CHCT_COMM::RecvLoop() {
                 if ((fatal = PortLost())) break;
                 continue;
             }
+            NoteRequestWritten();
+            // A packet begun before the request went out is none of its reply
+            // (a real drive does not talk over the master); starting afresh
+            // keeps noise that claims a long packet from eating the replies to
+            // the attempts after it.
+            scanner.Reset();
+            staged = stagedEnd;
         }
 
         if (!m_bRtu) {
@@ -102,71 +101,32 @@ void CHCT_COMM::RecvLoop() {
             // this thread leaves it to them, so it never takes a reply of theirs.
             m_wake.Wait(-1);
             m_wake.Drain();
-            resync();
+            scanner.Reset();
             continue;
         }
-        if (wanted > 0) {
-            if (staged == stagedEnd) {
-                // Block until bytes come, a request is handed over or the command
-                // changes; then take everything the port holds in one read.
-                SerialPort::Ready ready;
-                size_t got = 0;
-                bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
-                if (ok && ready == SerialPort::Ready::Wake) {
-                    m_wake.Drain();
-                    continue;
-                }
-                if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
-                if (!ok) {
-                    if ((fatal = PortLost())) break;
-                    continue;
-                }
-                staged = 0;
-                stagedEnd = got;
-                if (got == 0) continue;
+        if (staged == stagedEnd) {
+            // Block until bytes come, a request is handed over or the command
+            // changes; then take everything the port holds in one read.
+            SerialPort::Ready ready;
+            size_t got = 0;
+            bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
+            if (ok && ready == SerialPort::Ready::Wake) {
+                m_wake.Drain();
+                continue;
             }
-            // The scanner takes the bytes it wants, as if it had read them itself.
-            const size_t take = std::min(wanted, stagedEnd - staged);
-            std::memcpy(m_RecvBuf + write, stage + staged, take);
-            staged += take;
-            write += take;
-            wanted -= take;
-        }
-
-        if (wanted == 0) {
-            if (phase == Phase::Header) {
-                if (m_RecvBuf[scan++] != kLinkStartMark) {
-                    wanted = 1;  // slide the two-byte window by one
-                } else {
-                    const uint8_t length = m_RecvBuf[scan];
-                    if (length <= kLinkMaxLength) {
-                        ++scan;
-                        wanted = length;
-                        phase = Phase::Body;
-                        continue;
-                    }
-                    if (length == kLinkStartMark) {
-                        wanted = 1;  // the second 0xFE is the next start-mark candidate
-                    } else {
-                        ++scan;
-                        wanted = 2;
-                    }
-                }
-            } else {
-                // Body: type, payload, X, S. X and S cover type and payload.
-                const uint8_t* body = m_RecvBuf + scan;
-                const size_t length = write - scan;
-                if (length >= 2) {
-                    const LinkChecks c = ComputeLinkChecks(body, length - 2);
-                    if (c.x == body[length - 2] && c.s == body[length - 1] &&
-                        body[0] == kLinkTypeRtuResponse && length >= 3) {
-                        DeliverResponse(body + 1, static_cast<uint32_t>(length - 3));
-                    }
-                }
-                resync();
+            if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
+            if (!ok) {
+                if ((fatal = PortLost())) break;
+                continue;
             }
+            staged = 0;
+            stagedEnd = got;
+            if (got == 0) continue;
+            NoteBytesReceived();
         }
-        if (write > kScanBound) resync();
+        PacketScanner::Packet packet;
+        staged += scanner.Feed(stage + staged, stagedEnd - staged, &packet);
+        if (packet.payload) DeliverResponse(packet.payload, static_cast<uint32_t>(packet.length));
     }
 
     if (fatal) {
@@ -187,7 +147,8 @@ int CHCT_COMM::OpenPort(int port, int baud, int protocol) {
     auto path = m_pPorts->PathOf(port);
     if (!path) {
         m_bOpened = 0;
-        m_strError = Widen(msg::kPortOpenFailed);
+        m_nOpenError = ENOENT;
+        m_strError = Widen(msg::kPortOpenFailed) + u"\n" + WidenFormat("No device is known as port %d", port);
         return 0;
     }
     return OpenDevice(*path, baud, protocol);
@@ -204,10 +165,15 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     }
     if (!m_hCom.Open(devicePath)) {
         m_bOpened = 0;
-        m_strError = Widen(msg::kPortOpenFailed);
+        m_nOpenError = m_hCom.LastError();
+        // The design's message first; the reason on a line of its own.
+        m_strError = Widen(msg::kPortOpenFailed) + u"\n" +
+                     FromUtf8(DescribeOpenFailure(devicePath, m_nOpenError));
         return 0;
     }
+    m_nOpenError = 0;
     m_bOpened = 1;
+    ForgetOwedReplies();
     // A port whose settings do not apply stays open, without the receive thread;
     // AutoDetect applies the settings again itself.
     if (!SetupPort(baud, protocol, kInQueue, kOutQueue)) return 1;
@@ -256,6 +222,7 @@ bool CHCT_COMM::ClosePort(bool /*stopWorker*/) {
     m_hCom.Purge();
     m_hCom.Close();
     m_bOpened = 0;
+    ForgetOwedReplies();
     return true;
 }
 

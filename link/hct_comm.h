@@ -41,6 +41,9 @@ public:
     uint32_t ResponseTimeout() const { return m_nRespTimeout; }
     const LineSettings& Line() const { return m_dcb; }
     bool IsRtu() const { return m_bRtu != 0; }
+    // The system error of the last OpenPort that failed to open its device;
+    // 0 after one that opened it.
+    int OpenError() const { return m_nOpenError; }
 
 private:
     void ThreadMain();
@@ -49,6 +52,7 @@ private:
 
     std::shared_ptr<PortRegistry> m_pPorts;
     std::atomic<IWindow*> m_pMainWnd{nullptr};
+    int m_nOpenError = 0;
 };
 
 }  // namespace tarn

@@ -92,8 +92,47 @@ bool CHCT_COMM_BASE::Wait_Response() {
     if (came) {
         std::memcpy(m_RespBuf, m_RxBuf, m_nRxLen);
         m_nRespLen = m_nRxLen;
+    } else {
+        // Its reply may still come; a retry of the same request may take it.
+        m_bUnsettled = true;
+        m_nUnsettledLen = std::min<uint32_t>(m_nTxLen, sizeof m_UnsettledReq);
+        std::memcpy(m_UnsettledReq, m_ReqBuf, m_nUnsettledLen);
     }
     return came;
+}
+
+void CHCT_COMM_BASE::SettleBefore(uint32_t length) {
+    std::unique_lock lock(m_mxHandoff);
+    if (!m_bUnsettled) return;
+    if (length == m_nUnsettledLen && std::memcmp(m_ReqBuf, m_UnsettledReq, length) == 0) return;
+    const auto quiet = std::chrono::milliseconds(2 * m_nRespTimeout);
+    while (m_nRepliesDelivered < m_nRequestsWritten) {
+        // A reply that has not come after twice the time-out of quiet is lost.
+        const auto deadline = m_lastLineActivity + quiet;
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        m_cvHandoff.wait_until(lock, deadline);
+    }
+    m_nRepliesDelivered = m_nRequestsWritten;
+    m_nRxLen = 0;
+    m_nRespLen = 0;
+    m_bUnsettled = false;
+}
+
+void CHCT_COMM_BASE::ForgetOwedReplies() {
+    std::lock_guard lock(m_mxHandoff);
+    m_nRepliesDelivered = m_nRequestsWritten;
+    m_bUnsettled = false;
+}
+
+void CHCT_COMM_BASE::NoteRequestWritten() {
+    std::lock_guard lock(m_mxHandoff);
+    ++m_nRequestsWritten;
+    m_lastLineActivity = std::chrono::steady_clock::now();
+}
+
+void CHCT_COMM_BASE::NoteBytesReceived() {
+    std::lock_guard lock(m_mxHandoff);
+    m_lastLineActivity = std::chrono::steady_clock::now();
 }
 
 bool CHCT_COMM_BASE::TakeRequest(uint8_t* out, uint32_t& length) {
@@ -112,6 +151,7 @@ void CHCT_COMM_BASE::DeliverResponse(const uint8_t* payload, uint32_t length) {
         length = std::min<uint32_t>(length, sizeof m_RxBuf);
         std::memcpy(m_RxBuf, payload, length);
         m_nRxLen = length;
+        ++m_nRepliesDelivered;
     }
     m_cvHandoff.notify_all();
 }

@@ -3,6 +3,7 @@
 // block functions, the link lock and the last error message. The serial
 // transport (opening the port, the receive thread) is CHCT_COMM's.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -79,11 +80,22 @@ protected:
     bool Wait_Response();
     // m_nRespLen := 0 before a request, also for a response still in transit.
     void ClearResponse();
+    // Before a request that differs from one whose attempt timed out: the
+    // replies still owed to that one may yet come, and one of them would pass
+    // every check of the new request (a read of as many registers elsewhere).
+    // Waits until they have come, or until the line has been quiet for twice
+    // the reply time-out, and lets them go by.
+    void SettleBefore(uint32_t length);
+    // Forgets what is owed: the port was opened or closed.
+    void ForgetOwedReplies();
 
     // Receive-thread side of the hand-over.
     bool TakeRequest(uint8_t* out, uint32_t& length);
     void DeliverResponse(const uint8_t* payload, uint32_t length);
     void CancelRequest();
+    // A request went out on the line, or bytes came in.
+    void NoteRequestWritten();
+    void NoteBytesReceived();
 
     // Receive-thread command, with the wake-ups that make a change seen at once.
     void SetThreadCommand(uint32_t command);
@@ -121,7 +133,6 @@ protected:
     SerialPort m_hCom;
     std::unique_ptr<std::thread> m_pRecvThread;
     std::atomic<uint32_t> m_nThreadCmd{kThreadPark};
-    uint8_t m_RecvBuf[2048] = {};
     uint32_t m_nRespLen = 0;
     uint8_t m_bTxPending = 0;  // guarded by m_mxHandoff
     LineSettings m_dcb;
@@ -151,6 +162,15 @@ protected:
     uint8_t m_RxBuf[100] = {};
     uint32_t m_nRxLen = 0;
     WakeEvent m_wake;
+    // Requests written and replies delivered since the line was last settled,
+    // and when the line last saw a request go out or a byte come in.
+    uint64_t m_nRequestsWritten = 0;
+    uint64_t m_nRepliesDelivered = 0;
+    std::chrono::steady_clock::time_point m_lastLineActivity{};
+    // Callers' side (under m_csLink): the request whose attempt timed out.
+    bool m_bUnsettled = false;
+    uint8_t m_UnsettledReq[sizeof m_ReqBuf] = {};
+    uint32_t m_nUnsettledLen = 0;
 
     // Parking of the receive thread while the port is closed.
     std::mutex m_mxThread;

@@ -48,6 +48,7 @@ uint32_t BuildFixedRequest(uint8_t* req, uint8_t station, uint8_t function, uint
 void CHCT_COMM_BASE::Raise(const char* message) { throw Widen(message); }
 
 void CHCT_COMM_BASE::Exchange(uint32_t length, const char* timeoutMessage) {
+    SettleBefore(length);
     ClearResponse();
     if (!Send_Request(length)) Raise(msg::kSendingFailed);
     if (!Wait_Response()) Raise(timeoutMessage);
@@ -76,8 +77,9 @@ bool CHCT_COMM_BASE::Write_Reg_RTU(uint8_t station, uint16_t address, uint16_t v
                                    bool waitReply) {
     m_nExcCode = 0;
     return Attempt(OnFailure::Store, [&] {
-        ClearResponse();
         uint32_t length = BuildFixedRequest(m_ReqBuf, station, kFnWriteSingle, address, value);
+        SettleBefore(length);
+        ClearResponse();
         if (!Send_Request(length)) Raise(msg::kSendingFailed);
         if (!waitReply) return true;
         if (!Wait_Response()) Raise(msg::kReadError);

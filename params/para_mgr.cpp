@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "device/device_inst.h"
+#include "link/link_messages.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -17,6 +18,15 @@ constexpr uint16_t kThreeAxisDrive = 6;
 
 int64_t JoinIdentity(const CDevInfo& info) {
     return int64_t{info.m_wIdent1} * 65536 + info.m_wIdent2;
+}
+
+// A write whose last attempt got no reply at all, or one spoiled on the line,
+// failed on the line; a drive that refuses a value answers with a good reply.
+bool FailedOnTheLine(const std::u16string& message) {
+    for (const char* lineFault : {msg::kSendingFailed, msg::kReadError, msg::kCrcError, msg::kNoResponse,
+                                  msg::kStxError, msg::kLrcError})
+        if (message.starts_with(Widen(lineFault))) return true;
+    return false;
 }
 
 }  // namespace
@@ -166,6 +176,10 @@ int CParaMgr::DownloadValues() {
                 if (m_hNotifyWnd)
                     Log(AxisPrefix(axis) + WidenFormat("P%d-%d=", item.m_nGroup, item.m_nItem) +
                         item.FormatValue() + u" download fail");
+                // A refused value is skipped; but with the line failing (or gone)
+                // every further value would be skipped too, and the download
+                // would end as if done with the drive unlike the image.
+                if (FailedOnTheLine(cmd->m_strLastError)) return kDownloadLineFault;
             }
         }
     }

@@ -25,6 +25,7 @@ constexpr uint32_t WM_PARA_DONE = 1525;
 enum DownloadResult : int {
     kDownloadDone = 0,
     kDownloadNoIdentity = 1,
+    kDownloadLineFault = 2,  // a write got no valid reply: the line, not the drive, failed
     kDownloadServoOn = 8,
     kDownloadOtherMachine = 9,
 };

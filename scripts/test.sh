@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is missing,
 # then builds and runs the suite in a normal build, under AddressSanitizer +
-# UndefinedBehaviorSanitizer, runs the threaded tests (the desktop windows'
-# among them) under ThreadSanitizer, and fuzzes the image reader for a minute.
+# UndefinedBehaviorSanitizer, runs the threaded tests (the link, the dialogs, the
+# desktop windows and the tarn command end to end among them) under
+# ThreadSanitizer, and runs every fuzz target for half a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -46,15 +47,9 @@ build build/tsan thread
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   run_tests build/tsan -L threaded
 
-echo "== Image fuzzer (clang, libFuzzer + ASan/UBSan, 60 s) =="
-CC=clang CXX=clang++ cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTARN_BUILD_FUZZ=ON -DTARN_BUILD_TESTS=OFF -DTARN_BUILD_BENCH=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs" --target image_fuzzer
-fuzz_corpus=$(mktemp -d)
-trap 'rm -rf "$fuzz_corpus"' EXIT
+echo "== Fuzzers (clang, libFuzzer + ASan/UBSan, 30 s each) =="
 # New inputs go to a scratch folder; a crash leaves its input in build/fuzz/ and fails the run.
-build/fuzz/fuzz/image_fuzzer -max_total_time=60 -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/ "$fuzz_corpus" fuzz/corpus fuzz/regressions
+bash scripts/fuzz.sh --scratch 1.5
 
 # Reached only when every stage passed (set -e ends the run at the first failure).
 echo "suite: ${passed} passed, 0 failed"

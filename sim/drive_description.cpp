@@ -84,7 +84,8 @@ DriveDescription DriveDescription::FromJson(const std::string& text) {
     json j;
     try {
         j = json::parse(text);
-    } catch (const json::parse_error& e) {
+    } catch (const json::exception& e) {
+        // A syntax error, or a number too large for any type (3e405).
         Fail(std::string("not valid JSON: ") + e.what());
     }
     if (!j.is_object()) Fail("the top level must be an object");
@@ -128,9 +129,15 @@ DriveDescription DriveDescription::FromJson(const std::string& text) {
                 const json& group = value[g];
                 if (!group.is_object() || !group.contains("number")) Fail(where + " needs a number");
                 ParameterGroup pg;
-                pg.number = static_cast<int>(Ranged(group.at("number"), where + ".number", -128, 127));
+                // Group numbers beyond -32..31 and items beyond 128 would share
+                // registers with other groups or axes (g x 0x100 + 2 x n, axes
+                // at 0x2000 apart).
+                pg.number = static_cast<int>(Ranged(group.at("number"), where + ".number", -32, 31));
+                for (const ParameterGroup& earlier : d.groups)
+                    if (earlier.number == pg.number) Fail(where + ".number repeats an earlier group's");
                 const json items = group.value("items", json::array());
                 if (!items.is_array()) Fail(where + ".items must be a list");
+                if (items.size() > 128) Fail(where + ".items must hold at most 128 items");
                 for (size_t i = 0; i < items.size(); ++i)
                     pg.items.push_back(ItemFrom(items[i], where + ".items[" + std::to_string(i) + "]"));
                 d.groups.push_back(std::move(pg));

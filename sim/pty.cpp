@@ -45,9 +45,12 @@ PseudoTerminal::PseudoTerminal() {
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
-PseudoTerminal::~PseudoTerminal() {
-    ::close(m_slaveHolder);
-    ::close(m_master);
+PseudoTerminal::~PseudoTerminal() { Close(); }
+
+void PseudoTerminal::Close() {
+    if (m_slaveHolder >= 0) ::close(m_slaveHolder);
+    if (m_master >= 0) ::close(m_master);
+    m_slaveHolder = m_master = -1;
 }
 
 }  // namespace tarn::sim

@@ -14,6 +14,9 @@ public:
 
     int MasterFd() const { return m_master; }
     const std::string& SlavePath() const { return m_slavePath; }
+    // Closes the drive's side for good: whoever has the slave open sees the
+    // line hang up, and the slave path goes away.
+    void Close();
 
 private:
     int m_master = -1;

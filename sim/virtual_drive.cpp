@@ -41,6 +41,17 @@ void VirtualDrive::SetFaults(const Faults& faults) {
     m_faults = faults;
 }
 
+void VirtualDrive::SetFaultRates(const FaultRates& rates) {
+    std::lock_guard lock(m_mutex);
+    m_rates = rates;
+    m_chance.seed(rates.seed);
+}
+
+VirtualDrive::FaultCounts VirtualDrive::FaultsInjected() const {
+    std::lock_guard lock(m_mutex);
+    return m_injected;
+}
+
 void VirtualDrive::SetPacing(const Pacing& pacing) {
     std::lock_guard lock(m_mutex);
     m_pacing = pacing;
@@ -52,6 +63,36 @@ void VirtualDrive::SetReplyHook(ReplyHook hook) {
 }
 
 void VirtualDrive::SendRaw(const Bytes& bytes) { WriteAll(bytes.data(), bytes.size()); }
+
+void VirtualDrive::GoOffLine() {
+    {
+        std::lock_guard lock(m_writeMutex);
+        m_pty.Close();
+    }
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(m_mutex);
+        m_vanished = true;
+        handler = m_onVanish;
+    }
+    if (handler) handler();
+}
+
+void VirtualDrive::VanishAfter(int requests) {
+    std::lock_guard lock(m_mutex);
+    m_vanishAfter = requests;
+}
+
+void VirtualDrive::OnVanish(std::function<void()> handler) {
+    std::lock_guard lock(m_mutex);
+    m_onVanish = std::move(handler);
+}
+
+bool VirtualDrive::VanishesNow() {
+    std::lock_guard lock(m_mutex);
+    if (m_vanishAfter < 0) return false;
+    return m_vanishAfter-- == 0;
+}
 
 std::vector<LoggedRequest> VirtualDrive::Requests() const {
     std::lock_guard lock(m_mutex);
@@ -76,6 +117,7 @@ bool VirtualDrive::Take(int& counter) {
 
 void VirtualDrive::WriteAll(const uint8_t* data, size_t size) {
     std::lock_guard lock(m_writeMutex);
+    if (m_pty.MasterFd() < 0) return;  // off the line
     while (size > 0) {
         ssize_t n = ::write(m_pty.MasterFd(), data, size);
         if (n > 0) {
@@ -138,7 +180,7 @@ void VirtualDrive::Serve() {
     Bytes buffer;
     Clock::time_point firstByte{};
     uint8_t chunk[512];
-    while (!m_stopping) {
+    while (!m_stopping && !m_vanished) {
         pollfd pfds[2] = {{m_pty.MasterFd(), POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
         int r = ::poll(pfds, 2, buffer.empty() ? -1 : kFrameGapMs);
         if (r < 0) continue;
@@ -173,6 +215,7 @@ void VirtualDrive::Serve() {
             }
             Bytes request(buffer.begin(), buffer.begin() + static_cast<long>(length));
             buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(length));
+            if (VanishesNow()) return GoOffLine();
             Handle(request, firstByte, {});
             firstByte = Clock::now();
         }
@@ -188,6 +231,7 @@ void VirtualDrive::TakeAsciiRequests(Bytes& buffer, Clock::time_point& firstByte
         const std::string text(buffer.begin(), buffer.begin() + static_cast<long>(consumed));
         buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(consumed));
         if (status == AsciiStatus::Skip) continue;
+        if (VanishesNow()) return GoOffLine();
         AppendFrameCrc(frame);  // the same frame an RTU master would have sent
         Handle(frame, firstByte, text);
         firstByte = Clock::now();
@@ -208,23 +252,40 @@ void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived,
         if (station != m_station && station != 255) return;
         pacing = m_pacing;
         hook = m_hook;
-        // Each fault used here counts down once for this reply.
+        // Each fault used here counts down once for this reply; every kind
+        // draws its chance, so that a seed gives the same faults every run.
         Faults& f = m_faults;
-        faults.dropReplies = Take(f.dropReplies);
-        faults.corruptCrc = Take(f.corruptCrc);
-        faults.corruptChecks = Take(f.corruptChecks);
-        faults.lateReplies = Take(f.lateReplies);
+        std::uniform_real_distribution<double> percent(0.0, 100.0);
+        auto chance = [&](double rate) { return percent(m_chance) < rate; };
+        const bool noise = chance(m_rates.noise), crc = chance(m_rates.corruptCrc),
+                   check = chance(m_rates.corruptChecks), drop = chance(m_rates.drop),
+                   late = chance(m_rates.late), split = chance(m_rates.split), foreign = chance(m_rates.foreign);
+        faults.dropReplies = Take(f.dropReplies) || drop;
+        faults.corruptCrc = Take(f.corruptCrc) || crc;
+        faults.corruptChecks = Take(f.corruptChecks) || check;
+        faults.lateReplies = Take(f.lateReplies) || late;
         faults.lateByMs = f.lateByMs;
-        faults.foreignPackets = Take(f.foreignPackets);
-        faults.noisyReplies = Take(f.noisyReplies);
+        faults.foreignPackets = Take(f.foreignPackets) || foreign;
+        faults.noisyReplies = Take(f.noisyReplies) || noise;
         faults.noise = f.noise;
-        faults.splitReplies = Take(f.splitReplies);
+        if (noise && faults.noise.empty()) {
+            std::uniform_int_distribution<int> length(1, 6), byte(0, 255);
+            for (int i = length(m_chance); i > 0; --i) faults.noise.push_back(static_cast<uint8_t>(byte(m_chance)));
+        }
+        faults.splitReplies = Take(f.splitReplies) || split;
         faults.splitPieces = f.splitPieces;
         faults.splitPauseMs = f.splitPauseMs;
         faults.lowercaseLrc = Take(f.lowercaseLrc);
         faults.missingColon = Take(f.missingColon);
         faults.shortReplies = Take(f.shortReplies);
         faults.lostBlockWrites = request[1] == 0xF5 && Take(f.lostBlockWrites);
+        m_injected.noise += faults.noisyReplies != 0;
+        m_injected.corruptCrc += faults.corruptCrc != 0;
+        m_injected.corruptChecks += faults.corruptChecks != 0;
+        m_injected.drop += faults.dropReplies != 0;
+        m_injected.late += faults.lateReplies != 0;
+        m_injected.split += faults.splitReplies != 0;
+        m_injected.foreign += faults.foreignPackets != 0;
     }
     if (faults.dropReplies) return;
 

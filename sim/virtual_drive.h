@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +41,15 @@ struct Faults {
     int shortReplies = 0;     // only the first half of the reply line goes out
     // Block writes (0xF5) acknowledged as stored while nothing is stored.
     int lostBlockWrites = 0;
+};
+
+// Faults by chance rather than by count: every reply draws, in this order, a
+// number for each kind from a generator seeded with `seed`, and gets the fault
+// with the given percentage. Noise is then 1 to 6 random bytes unless
+// Faults::noise names them; late replies are late by Faults::lateByMs.
+struct FaultRates {
+    double noise = 0, corruptCrc = 0, corruptChecks = 0, drop = 0, late = 0, split = 0, foreign = 0;
+    uint32_t seed = 1;
 };
 
 // Line pacing: with a baud rate set, request and reply take their time on the
@@ -73,6 +83,12 @@ public:
     // answered in the same framing (no link packet around them).
     void SetAsciiFraming(bool ascii) { m_ascii = ascii; }
     void SetFaults(const Faults& faults);
+    void SetFaultRates(const FaultRates& rates);
+    // How many replies got each kind of fault so far, by count or by chance.
+    struct FaultCounts {
+        int noise = 0, corruptCrc = 0, corruptChecks = 0, drop = 0, late = 0, split = 0, foreign = 0;
+    };
+    FaultCounts FaultsInjected() const;
     void SetPacing(const Pacing& pacing);
     // Replaces what goes on the line for a request: return the raw bytes to
     // send (already wrapped, or not at all), or nullopt for the normal reply.
@@ -81,6 +97,16 @@ public:
     void SetReplyHook(ReplyHook hook);
     // Puts bytes on the line now, outside any exchange.
     void SendRaw(const Bytes& bytes);
+
+    // The drive answers `requests` more requests and vanishes when the next one
+    // comes, so that a transfer can be cut at any point (-1: never). It goes
+    // for good, as when it is switched off or its bridge is pulled: its end of
+    // the pseudo-terminal closes, the tool's end hangs up and the device path
+    // goes away.
+    void VanishAfter(int requests);
+    bool Vanished() const { return m_vanished; }
+    // Runs on the drive's thread once it has vanished.
+    void OnVanish(std::function<void()> handler);
 
     // Mean time by which paced replies went out after their wire-time target
     // (negative: before it), in nanoseconds, over all paced replies so far.
@@ -98,6 +124,10 @@ private:
     void TakeAsciiRequests(Bytes& buffer, std::chrono::steady_clock::time_point& firstByte);
     static Bytes AsciiLine(const Bytes& reply, const Faults& faults);
     static bool Take(int& counter);
+    // True when the request just taken off the line is the one to vanish at.
+    bool VanishesNow();
+    // Closes the line and calls the handler; on the drive's thread only.
+    void GoOffLine();
     void WriteAll(const uint8_t* data, size_t size);
     void SleepUntil(std::chrono::steady_clock::time_point when);
     // Sleeps until a paced reply's target, aiming early by the timer's recent
@@ -111,13 +141,19 @@ private:
     WakeEvent m_stop;
     std::atomic<bool> m_stopping{false};
 
-    mutable std::mutex m_mutex;  // faults, pacing, hook, log
+    mutable std::mutex m_mutex;  // faults, pacing, hook, log, vanishing
     mutable std::condition_variable m_logged;
     Faults m_faults;
+    FaultRates m_rates;
+    std::mt19937 m_chance{1};
+    FaultCounts m_injected;
     Pacing m_pacing;
     ReplyHook m_hook;
     std::vector<LoggedRequest> m_log;
-    std::mutex m_writeMutex;
+    int m_vanishAfter = -1;
+    std::function<void()> m_onVanish;
+    std::mutex m_writeMutex;  // also guards closing the line
+    std::atomic<bool> m_vanished{false};
 
     std::chrono::nanoseconds m_timerLateness{0};  // serve thread only
     std::atomic<int64_t> m_pacingErrorSum{0};

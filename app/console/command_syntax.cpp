@@ -189,6 +189,8 @@ void DescribeCommands(CLI::App& app) {
     Value(sim, "--lose-blocks", "N",
           "Acknowledge the next N block writes (0xF5) as stored, but keep nothing of them (N: a "
           "count, or 'all')");
+    Value(sim, "--vanish-after", "N",
+          "Answer N requests, then go off the line as a pulled bridge does (the device path goes away)");
 }
 
 }  // namespace tarn::console

@@ -5,6 +5,7 @@
 
 #include "platform/ports/drive_port.h"
 #include "platform/ports/port_enum.h"
+#include "platform/serial/open_failure.h"
 #include "platform/wide_string.h"
 
 namespace tarn::console {
@@ -23,11 +24,14 @@ int ListPorts(IProfile& profile, bool all, bool json, const PortRoots& roots) {
         const bool drive = IsDrivePort(kIdentity[0], kIdentity[1], kIdentity[2], node->strFriendlyName);
         if (!drive && !all) continue;
         const std::string path = ToUtf8(node->strPortName), name = ToUtf8(node->strFriendlyName);
+        const bool mayOpen = UserMayOpen(path);
         if (json)
-            list.push_back({{"port", node->nPort}, {"device", path}, {"name", name}, {"drivePort", drive}});
+            list.push_back({{"port", node->nPort}, {"device", path}, {"name", name}, {"drivePort", drive},
+                            {"mayOpen", mayOpen}});
         else
-            std::printf("%4d  %-16s %s%s\n", node->nPort, path.c_str(), name.c_str(),
-                        drive || !all ? "" : "  (not a drive port)");
+            std::printf("%4d  %-16s %s%s%s\n", node->nPort, path.c_str(), name.c_str(),
+                        drive || !all ? "" : "  (not a drive port)",
+                        mayOpen ? "" : "  (no permission: join the group dialout)");
     }
     if (json) std::printf("%s\n", list.dump(2).c_str());
     std::fflush(stdout);

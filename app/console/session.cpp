@@ -52,7 +52,8 @@ bool Session::Connect(const Connection& connection) {
     // The automatic connect: timer 1's first tick presses Online.
     RunUntil(m_view, [this] { return !m_view.TimerSet(kConnectTimer); });
     if (m_dialog.m_bOnline) return true;
-    SayLinkReason("no drive answers on " + connection.port);
+    // A port that did not open (missing, held, forbidden) is not a silent drive.
+    SayLinkReason((m_dialog.m_Link.OpenError() ? "cannot open " : "no drive answers on ") + connection.port);
     return false;
 }
 

@@ -122,6 +122,14 @@ int RunSimulator(const CommandLine& line) {
     drive->SetPacing(pacing);
     drive->SetFaults(faults);
     drive->SetAsciiFraming(line.Has("--ascii"));
+    if (auto after = line.Value("--vanish-after")) {
+        // Gone as a pulled bridge is gone; the run then ends as if stopped.
+        drive->VanishAfter(static_cast<int>(Number("--vanish-after", *after, 0, 1000000000)));
+        drive->OnVanish([] {
+            std::fprintf(stderr, "tarn: the virtual drive has gone off the line\n");
+            ::kill(::getpid(), SIGTERM);
+        });
+    }
     std::printf("%s\n", drive->Path().c_str());
     std::fflush(stdout);
 

@@ -46,6 +46,13 @@ bool SerialPort::Open(const std::string& devicePath) {
         ::close(fd);
         return Fail(error);
     }
+    // Exclusive mode keeps out everyone but root; for root, a port that another
+    // program has already made exclusive is as busy as for everyone else.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
+        ::close(fd);
+        return Fail(EBUSY);
+    }
     if (::ioctl(fd, TIOCEXCL) != 0) {
         int error = errno;  // ENOTTY: not a serial device at all
         ::close(fd);

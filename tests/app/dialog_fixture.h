@@ -10,7 +10,7 @@
 #include "app/dlg_toolkit_upload.h"
 #include "app/tarn_toolkit_dlg.h"
 #include "platform/profile/memory_profile.h"
-#include "recording_view.h"
+#include "tests/common/recording_view.h"
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 

@@ -46,6 +46,13 @@ TEST(DriveDescription, RefusesWhatIsWrongWithAClearMessage) {
                   .find("16 words"),
               std::string::npos);
     EXPECT_NE(error(R"({"registers": {"0xZZ": 1}})").find("whole number"), std::string::npos);
+    // Groups that would share registers with another group or axis.
+    EXPECT_NE(error(R"({"groups": [{"number": 0}, {"number": -0}]})").find("repeats"), std::string::npos);
+    EXPECT_NE(error(R"({"groups": [{"number": 32}]})").find("-32..31"), std::string::npos);
+    std::string items = "{}";
+    for (int i = 1; i < 129; ++i) items += ",{}";
+    EXPECT_NE(error(R"({"groups": [{"number": 1, "items": [)" + items + "]}]}").find("at most 128"),
+              std::string::npos);
 
     const auto d = sim::DriveDescription::FromJson(R"({"registers": {"0xFE08": "0x10", "7": -1}})");
     EXPECT_EQ(d.registers.at(0xFE08), 0x10);

@@ -1,5 +1,5 @@
 // Replays the image fuzzer's seed corpus and every input it ever found to break
-// something (fuzz/regressions) through the same code path as the fuzzer.
+// something (fuzz/regressions/image) through the same code path as the fuzzer.
 #include <gtest/gtest.h>
 
 #include "fuzz/image_input.h"
@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 TEST(FuzzReplay, CorpusAndRegressionsRunClean) {
     test::TempDir work;
     size_t count = 0;
-    for (const char* folder : {"corpus", "regressions"}) {
+    for (const char* folder : {"corpus/image", "regressions/image"}) {
         if (!fs::exists(fs::path(TARN_FUZZ_DIR) / folder)) continue;
         for (const auto& entry : fs::directory_iterator(fs::path(TARN_FUZZ_DIR) / folder)) {
             if (!entry.is_regular_file() || entry.path().filename().string().starts_with("."))

@@ -1,9 +1,16 @@
 // Opening, setting up, closing and finding the drive.
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <chrono>
 
 #include "link/link_messages.h"
 #include "link_fixture.h"
+#include "platform/serial/open_failure.h"
 #include "sim/pty.h"
+#include "tests/common/unprivileged.h"
 
 namespace tarn::test {
 
@@ -21,10 +28,13 @@ TEST(Port, OpenTwiceMissingDeviceAndUnknownNumber) {
     EXPECT_TRUE(link.Read_Reg(1, 0, 1, &value)) << "the open port still works";
     link.ClosePort(true);
 
+    // The design's message, then the reason on a line of its own.
     EXPECT_EQ(link.OpenPort("/dev/tarn-no-such-port", kLinkBaudCode, kLinkProtocolCode), 0);
-    EXPECT_EQ(ErrorOf(link), "Com port open Failed !");
+    EXPECT_EQ(ErrorOf(link),
+              "Com port open Failed !\nThere is no port /dev/tarn-no-such-port (is the USB bridge plugged in?)");
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.OpenPort(9, kLinkBaudCode, kLinkProtocolCode), 0) << "no device behind 9";
+    EXPECT_EQ(ErrorOf(link), "Com port open Failed !\nNo device is known as port 9");
     EXPECT_FALSE(link.IsOpen());
 }
 
@@ -33,8 +43,42 @@ TEST(Port, TwoLinksNeverShareAPort) {
     CHCT_COMM first, second;
     ASSERT_EQ(first.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
     EXPECT_EQ(second.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 0);
+    EXPECT_EQ(ErrorOf(second),
+              "Com port open Failed !\nThe port " + drive.Path() + " is in use by another program");
+    EXPECT_EQ(second.OpenError(), EBUSY);
     first.ClosePort(true);
     EXPECT_EQ(second.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+    EXPECT_EQ(second.OpenError(), 0);
+    second.ClosePort(true);
+
+    // A program that only puts the tty in exclusive mode holds it too, even
+    // against root.
+    const int other = ::open(drive.Path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::ioctl(other, TIOCEXCL), 0);
+    EXPECT_EQ(first.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 0);
+    EXPECT_EQ(first.OpenError(), EBUSY);
+    ::ioctl(other, TIOCNXCL);
+    ::close(other);
+}
+
+// A port whose file rights shut the user out: root is given up in a child, so
+// that this holds where the tests run as root as well.
+TEST(Port, APortTheUserMayNotOpenSaysHowToBeAllowed) {
+    sim::PseudoTerminal line;
+    ASSERT_EQ(::chmod(line.SlavePath().c_str(), 0), 0);
+    const std::string seen = RunUnprivileged([&] {
+        const std::string mayOpen = UserMayOpen(line.SlavePath()) ? "may open\n" : "may not open\n";
+        CHCT_COMM link;
+        const int opened = link.OpenPort(line.SlavePath(), kLinkBaudCode, kLinkProtocolCode);
+        return mayOpen + std::to_string(opened) + " " + std::to_string(link.OpenError() == EACCES) + "\n" +
+               ErrorOf(link);
+    });
+    EXPECT_EQ(seen, "may not open\n0 1\nCom port open Failed !\nNo permission to open " + line.SlavePath() +
+                        ": add your user to the group dialout (sudo adduser $USER dialout), then log out and in"
+                        " again");
+    ASSERT_EQ(::chmod(line.SlavePath().c_str(), 0666), 0);
+    EXPECT_EQ(RunUnprivileged([&] { return std::string(UserMayOpen(line.SlavePath()) ? "yes" : "no"); }), "yes");
 }
 
 TEST(Port, ClosePortPausesOnlyWhenOpen) {
@@ -114,7 +158,7 @@ TEST(Port, AutoDetectFailures) {
 
     EXPECT_FALSE(link.AutoDetect(8, &station, &baud, &protocol));
     EXPECT_EQ(ErrorOf(link),
-              "Auto Detection Baud/Protocol Failed !\n\nCom port open Failed !");
+              "Auto Detection Baud/Protocol Failed !\n\nCom port open Failed !\nNo device is known as port 8");
 }
 
 TEST(Port, WriteWithoutWaitingNeedsNoDrive) {

@@ -73,6 +73,31 @@ TEST_F(ReceiveTest, LateReplyLandsInTheNextAttempt) {
     EXPECT_EQ(drive.Requests().size(), 2u);
 }
 
+TEST_F(ReceiveTest, AStrayReplyNeverAnswersALaterRequest) {
+    // The first attempt's reply comes late and answers the second attempt; the
+    // second attempt's own reply, late as well, then comes while the next
+    // request waits, and would pass every check of it. It is let go by before
+    // that request goes out.
+    drive.Model().SetRegister(0x20, 0x2222);
+    drive.Model().SetRegister(0x21, 0x3333);
+    drive.SetFaults({.lateReplies = 2, .lateByMs = 420});
+    EXPECT_TRUE(ReadsCorrectly());
+    uint16_t words[2] = {};
+    ASSERT_TRUE(link.Read_Reg(1, 0x20, 2, words)) << Error();
+    EXPECT_EQ(words[0], 0x2222);
+    EXPECT_EQ(words[1], 0x3333);
+    EXPECT_TRUE(ReadsCorrectly()) << "the line is in step again";
+}
+
+TEST_F(ReceiveTest, APacketNeverSpansARequest) {
+    // Noise with a start mark and a length of 100 would swallow the replies to
+    // every attempt after it; a request going out starts the scanner afresh,
+    // so that only the attempt the noise hit is lost.
+    drive.SetFaults({.noisyReplies = 1, .noise = {0xFE, 100}});
+    EXPECT_TRUE(ReadsCorrectly());
+    EXPECT_EQ(drive.Requests().size(), 2u);
+}
+
 namespace {
 
 class RecordingWindow : public IWindow {

@@ -180,6 +180,21 @@ TEST_F(MgrTest, DownloadWritesOrdinaryDownloadableItems) {
     EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-2=2 download fail"});
 }
 
+TEST_F(MgrTest, DownloadStopsAtAWriteTheLineLost) {
+    ASSERT_TRUE(mgr.UploadValues());
+    ParamTraffic();
+    window.lines.clear();
+    // y:P0-1 gets no answer: the line, not the drive, failed; nothing more is written.
+    drive->SetReplyHook([](const sim::LoggedRequest& r, const sim::Bytes&) -> std::optional<sim::Bytes> {
+        if (r.Function() == 0x10 && r.frame[2] == 0x20 && r.frame[3] == 0x02) return sim::Bytes{};
+        return std::nullopt;
+    });
+    EXPECT_EQ(mgr.DownloadValues(), kDownloadLineFault);
+    EXPECT_EQ(ParamTraffic(), (std::vector<std::string>{"M 0000", "M 2000", "M 4000", "M 0002", "M 2002", "M 2002",
+                                                        "M 2002"}));
+    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-1=1 download fail"});
+}
+
 TEST_F(MgrTest, DownloadRefusesAnotherMachineAndARunningServo) {
     ASSERT_TRUE(mgr.UploadValues());
     mgr.m_DevInfo.m_wIdent1 = 4;

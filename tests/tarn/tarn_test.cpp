@@ -11,6 +11,8 @@
 
 #include "device/drive_registers.h"
 #include "image/crc32.h"
+#include "link/hct_comm.h"
+#include "link/link_tables.h"
 #include "sim/default_drive.h"
 #include "sim/drive_description.h"
 #include "sim/drive_state.h"
@@ -139,6 +141,16 @@ TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
     const TarnResult notImage = Tarn({"inspect", dir.Path("junk.tkw")});
     EXPECT_EQ(notImage.status, 1);
     EXPECT_NE(notImage.err.find("junk.tkw"), std::string::npos);
+
+    // A port another program holds is named as such.
+    {
+        CHCT_COMM holder;
+        ASSERT_EQ(holder.OpenPort(drive->Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+        const TarnResult busy = Tarn({"info", "--port", drive->Path()});
+        EXPECT_EQ(busy.status, 1);
+        EXPECT_EQ(busy.err, "tarn: cannot open " + drive->Path() + ": Com port open Failed !\nThe port " +
+                                drive->Path() + " is in use by another program\n");
+    }
 
     // A pty that nobody serves: the connect fails with the link's own message.
     drive.reset();
@@ -471,6 +483,22 @@ TEST_F(TarnTest, SimServesALinkAndSavesItsStateOnExit) {
             EXPECT_EQ(saved.groups[g].items[i].values, expected) << "P" << saved.groups[g].number << "-" << i;
         }
     }
+}
+
+TEST_F(TarnTest, SimGoesOffTheLineAfterNRequestsAndTheTransferFails) {
+    drive.reset();
+    const std::string link = dir.Path("drive");
+    // The connect takes 4 requests and the read up to the DH section 9 more:
+    // the drive goes while DH is being read.
+    TarnChild sim({"sim", "--link", link, "--vanish-after", "20"}, dir.Path("profile.ini"));
+    ASSERT_EQ(sim.ReadLine().rfind("/dev/pts/", 0), 0u);
+    const TarnResult up = Tarn({"upload", dir.Path("cut.tkw"), "--port", link, "--no-para", "--no-mh"});
+    EXPECT_EQ(up.status, 1);
+    EXPECT_EQ(up.OutLines(), (Lines{"Read data from DUT...", "Reading \"DH\" from DUT...", "Fail!"}));
+    EXPECT_EQ(up.err, "tarn: the upload failed: Comm port read Error !\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("cut.tkw")));
+    EXPECT_EQ(sim.Stop(SIGTERM), 0) << "the run has ended by itself";
+    EXPECT_FALSE(std::filesystem::exists(link));
 }
 
 }  // namespace

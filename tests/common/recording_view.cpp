@@ -1,4 +1,4 @@
-#include "recording_view.h"
+#include "tests/common/recording_view.h"
 
 #include <chrono>
 
