@@ -303,12 +303,6 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
             break;
         case WM_DIALOG_MESSAGEBOX:
             return WindowMessageBox::Handle(*m_view, lParam);
-        case WM_LINK_LOST:
-            // The port has gone (a bridge pulled, a drive switched off): shown
-            // offline, so that the next Online press opens the port afresh. A
-            // transfer still running meets its own time-outs.
-            if (m_bOnline) SetOnline(false);
-            break;
         case WM_WORKER_ENDED:
             m_busy = false;
             EnableTransferInputs(true);

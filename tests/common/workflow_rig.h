@@ -40,6 +40,7 @@ public:
     // The dialogs it opens: the confirmation is answered Ok.
     int RunConfirmDialog() override { return IDOK; }
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
+    void RunAboutDialog() override {}
 
 private:
     MemoryProfile m_profile;
