@@ -3,6 +3,7 @@
 // block functions, the link lock and the last error message. The serial
 // transport (opening the port, the receive thread) is CHCT_COMM's.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -74,9 +75,13 @@ protected:
     // Hands the m_nTxLen bytes of m_ReqBuf to the receive thread and waits until
     // it has taken them, at most m_nSendTimeout ms.
     bool Send_Request(uint32_t length);
-    // Waits until the receive thread has delivered a response, at most
-    // m_nRespTimeout ms; the response is then in m_RespBuf / m_nRespLen.
-    bool Wait_Response();
+    // Hands the request over and waits for the drive's reply (then in
+    // m_RespBuf / m_nRespLen), with the link's two time-outs: the
+    // request must be taken within m_nSendTimeout ms and answered within
+    // m_nRespTimeout ms of being taken. The caller sleeps once per exchange: it
+    // is woken for the take only when the take is late.
+    enum class Handover { Replied, NotTaken, NoReply };
+    Handover SendAndAwaitReply(uint32_t length);
     // m_nRespLen := 0 before a request, also for a response still in transit.
     void ClearResponse();
 
@@ -123,7 +128,9 @@ protected:
     std::atomic<uint32_t> m_nThreadCmd{kThreadPark};
     uint8_t m_RecvBuf[2048] = {};
     uint32_t m_nRespLen = 0;
-    uint8_t m_bTxPending = 0;  // guarded by m_mxHandoff
+    // Changed under m_mxHandoff; the receive thread looks at it without the lock
+    // and takes the lock only when a request waits.
+    std::atomic<uint8_t> m_bTxPending{0};
     LineSettings m_dcb;
     PortTimeouts m_timeouts;
     uint8_t m_bOpened = 0;
@@ -144,12 +151,14 @@ protected:
     std::recursive_mutex m_csLink;
 
     // The hand-over between callers and the receive thread. The thread delivers
-    // into m_RxBuf; Wait_Response moves it into m_RespBuf, so that a late reply
+    // into m_RxBuf; SendAndAwaitReply moves it into m_RespBuf, so that a late reply
     // arriving during a check never changes the bytes being checked.
     std::mutex m_mxHandoff;
     std::condition_variable m_cvHandoff;
     uint8_t m_RxBuf[100] = {};
     uint32_t m_nRxLen = 0;
+    std::chrono::steady_clock::time_point m_takenAt;  // when the receive thread took the request
+    bool m_bTakeAwaited = false;                      // a caller waits to hear of the take
     WakeEvent m_wake;
 
     // Parking of the receive thread while the port is closed.
