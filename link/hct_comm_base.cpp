@@ -78,27 +78,57 @@ bool CHCT_COMM_BASE::Send_Request(uint32_t length) {
     std::unique_lock lock(m_mxHandoff);
     m_nTxLen = length;
     m_bTxPending = 1;
+    m_bTakeAwaited = true;
     m_wake.Signal();
     bool taken = m_cvHandoff.wait_for(lock, std::chrono::milliseconds(m_nSendTimeout),
                                       [&] { return m_bTxPending == 0; });
+    m_bTakeAwaited = false;
     if (!taken) m_bTxPending = 0;
     return taken;
 }
 
-bool CHCT_COMM_BASE::Wait_Response() {
+CHCT_COMM_BASE::Handover CHCT_COMM_BASE::SendAndAwaitReply(uint32_t length) {
+    using Clock = std::chrono::steady_clock;
+    const auto replyTime = std::chrono::milliseconds(m_nRespTimeout);
     std::unique_lock lock(m_mxHandoff);
-    bool came = m_cvHandoff.wait_for(lock, std::chrono::milliseconds(m_nRespTimeout),
-                                     [&] { return m_nRxLen != 0; });
-    if (came) {
-        std::memcpy(m_RespBuf, m_RxBuf, m_nRxLen);
-        m_nRespLen = m_nRxLen;
-    } else {
-        // Its reply may still come; a retry of the same request may take it.
-        m_bUnsettled = true;
-        m_nUnsettledLen = std::min<uint32_t>(m_nTxLen, sizeof m_UnsettledReq);
-        std::memcpy(m_UnsettledReq, m_ReqBuf, m_nUnsettledLen);
+    m_nRxLen = 0;  // also a reply still in transit from an earlier request
+    m_nRespLen = 0;
+    m_nTxLen = length;
+    m_bTxPending = 1;
+    m_bTakeAwaited = false;
+    const Clock::time_point start = Clock::now();
+    m_wake.Signal();
+    auto replied = [&] { return m_nRxLen != 0; };
+    // The thread takes a request within microseconds: wait for the reply as if
+    // it was taken now, and look again when that wait runs out.
+    Clock::time_point due = start + replyTime;
+    for (;;) {
+        if (m_cvHandoff.wait_until(lock, due, replied)) break;
+        if (!m_bTxPending) {
+            if (Clock::now() < m_takenAt + replyTime) {
+                due = m_takenAt + replyTime;
+                continue;
+            }
+            // Its reply may still come; a retry of the same request may take it.
+            m_bUnsettled = true;
+            m_nUnsettledLen = std::min<uint32_t>(m_nTxLen, sizeof m_UnsettledReq);
+            std::memcpy(m_UnsettledReq, m_ReqBuf, m_nUnsettledLen);
+            return Handover::NoReply;
+        }
+        // Not taken yet: from here on the thread wakes this caller when it takes it.
+        m_bTakeAwaited = true;
+        const bool taken = m_cvHandoff.wait_until(lock, start + std::chrono::milliseconds(m_nSendTimeout),
+                                                  [&] { return m_bTxPending == 0; });
+        m_bTakeAwaited = false;
+        if (!taken) {
+            m_bTxPending = 0;
+            return Handover::NotTaken;
+        }
+        due = m_takenAt + replyTime;
     }
-    return came;
+    std::memcpy(m_RespBuf, m_RxBuf, m_nRxLen);
+    m_nRespLen = m_nRxLen;
+    return Handover::Replied;
 }
 
 void CHCT_COMM_BASE::SettleBefore(uint32_t length) {
@@ -136,12 +166,16 @@ void CHCT_COMM_BASE::NoteBytesReceived() {
 }
 
 bool CHCT_COMM_BASE::TakeRequest(uint8_t* out, uint32_t& length) {
+    if (!m_bTxPending) return false;  // the common case on every pass of the receive loop
     std::lock_guard lock(m_mxHandoff);
     if (!m_bTxPending) return false;
     length = std::min<uint32_t>(m_nTxLen, sizeof m_ReqBuf);
     std::memcpy(out, m_ReqBuf, length);
     m_bTxPending = 0;
-    m_cvHandoff.notify_all();
+    m_takenAt = std::chrono::steady_clock::now();
+    // A caller in Send_Request, or one whose take is late, waits to hear of it;
+    // one waiting for its reply is woken by the reply alone.
+    if (m_bTakeAwaited) m_cvHandoff.notify_all();
     return true;
 }
 

@@ -75,9 +75,13 @@ protected:
     // Hands the m_nTxLen bytes of m_ReqBuf to the receive thread and waits until
     // it has taken them, at most m_nSendTimeout ms.
     bool Send_Request(uint32_t length);
-    // Waits until the receive thread has delivered a response, at most
-    // m_nRespTimeout ms; the response is then in m_RespBuf / m_nRespLen.
-    bool Wait_Response();
+    // Hands the request over and waits for the drive's reply (then in
+    // m_RespBuf / m_nRespLen), with the link's two time-outs: the
+    // request must be taken within m_nSendTimeout ms and answered within
+    // m_nRespTimeout ms of being taken. The caller sleeps once per exchange: it
+    // is woken for the take only when the take is late.
+    enum class Handover { Replied, NotTaken, NoReply };
+    Handover SendAndAwaitReply(uint32_t length);
     // m_nRespLen := 0 before a request, also for a response still in transit.
     void ClearResponse();
     // Before a request that differs from one whose attempt timed out: the
@@ -134,7 +138,9 @@ protected:
     std::unique_ptr<std::thread> m_pRecvThread;
     std::atomic<uint32_t> m_nThreadCmd{kThreadPark};
     uint32_t m_nRespLen = 0;
-    uint8_t m_bTxPending = 0;  // guarded by m_mxHandoff
+    // Changed under m_mxHandoff; the receive thread looks at it without the lock
+    // and takes the lock only when a request waits.
+    std::atomic<uint8_t> m_bTxPending{0};
     LineSettings m_dcb;
     PortTimeouts m_timeouts;
     uint8_t m_bOpened = 0;
@@ -155,12 +161,14 @@ protected:
     std::recursive_mutex m_csLink;
 
     // The hand-over between callers and the receive thread. The thread delivers
-    // into m_RxBuf; Wait_Response moves it into m_RespBuf, so that a late reply
+    // into m_RxBuf; SendAndAwaitReply moves it into m_RespBuf, so that a late reply
     // arriving during a check never changes the bytes being checked.
     std::mutex m_mxHandoff;
     std::condition_variable m_cvHandoff;
     uint8_t m_RxBuf[100] = {};
     uint32_t m_nRxLen = 0;
+    std::chrono::steady_clock::time_point m_takenAt;  // when the receive thread took the request
+    bool m_bTakeAwaited = false;                      // a caller waits to hear of the take
     WakeEvent m_wake;
     // Requests written and replies delivered since the line was last settled,
     // and when the line last saw a request go out or a byte come in.

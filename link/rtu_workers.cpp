@@ -49,9 +49,11 @@ void CHCT_COMM_BASE::Raise(const char* message) { throw Widen(message); }
 
 void CHCT_COMM_BASE::Exchange(uint32_t length, const char* timeoutMessage) {
     SettleBefore(length);
-    ClearResponse();
-    if (!Send_Request(length)) Raise(msg::kSendingFailed);
-    if (!Wait_Response()) Raise(timeoutMessage);
+    switch (SendAndAwaitReply(length)) {
+        case Handover::Replied: return;
+        case Handover::NotTaken: Raise(msg::kSendingFailed);
+        case Handover::NoReply: Raise(timeoutMessage);
+    }
 }
 
 void CHCT_COMM_BASE::PurgePort() {
@@ -77,12 +79,14 @@ bool CHCT_COMM_BASE::Write_Reg_RTU(uint8_t station, uint16_t address, uint16_t v
                                    bool waitReply) {
     m_nExcCode = 0;
     return Attempt(OnFailure::Store, [&] {
-        uint32_t length = BuildFixedRequest(m_ReqBuf, station, kFnWriteSingle, address, value);
-        SettleBefore(length);
-        ClearResponse();
-        if (!Send_Request(length)) Raise(msg::kSendingFailed);
-        if (!waitReply) return true;
-        if (!Wait_Response()) Raise(msg::kReadError);
+        const uint32_t length = BuildFixedRequest(m_ReqBuf, station, kFnWriteSingle, address, value);
+        if (!waitReply) {
+            SettleBefore(length);
+            ClearResponse();
+            if (!Send_Request(length)) Raise(msg::kSendingFailed);
+            return true;
+        }
+        Exchange(length, msg::kReadError);
         if (m_nRespLen != 8) throw WidenFormat(msg::kDataLengthErrorN, m_nRespLen);
         if (m_RespBuf[1] & kExceptionBit) {
             m_nExcCode = m_RespBuf[2];

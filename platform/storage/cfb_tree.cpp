@@ -29,6 +29,7 @@ char16_t UpperUnit(char16_t c) {
 int CompareNames(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i]) continue;  // names of one family share long stretches ("ParaStorage")
         char16_t x = UpperUnit(a[i]);
         char16_t y = UpperUnit(b[i]);
         if (x != y) return x < y ? -1 : 1;
