@@ -297,6 +297,9 @@ void VirtualDrive::Handle(const Bytes& request, Clock::time_point arrived,
         line = std::move(*custom);
     } else if (ascii) {
         line = AsciiLine(reply, faults);
+    } else if (m_plainRtu) {
+        if (faults.corruptCrc) reply.back() ^= 0x5A;
+        line = std::move(reply);
     } else {
         if (faults.corruptCrc) reply.back() ^= 0x5A;
         Bytes packet = WrapLinkPacket(kLinkTypeRtuResponse, reply);

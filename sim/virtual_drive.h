@@ -82,6 +82,9 @@ public:
     // Modbus ASCII instead of RTU: ":"-framed request lines with an LRC,
     // answered in the same framing (no link packet around them).
     void SetAsciiFraming(bool ascii) { m_ascii = ascii; }
+    // Plain Modbus RTU replies, without the drive's link packet around them:
+    // a drive as a generic Modbus master expects one (for comparisons).
+    void SetPlainRtuReplies(bool plain) { m_plainRtu = plain; }
     void SetFaults(const Faults& faults);
     void SetFaultRates(const FaultRates& rates);
     // How many replies got each kind of fault so far, by count or by chance.
@@ -138,6 +141,7 @@ private:
     std::shared_ptr<DriveModel> m_model;
     std::atomic<uint8_t> m_station;
     std::atomic<bool> m_ascii{false};
+    std::atomic<bool> m_plainRtu{false};
     WakeEvent m_stop;
     std::atomic<bool> m_stopping{false};
 
