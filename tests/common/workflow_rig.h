@@ -36,6 +36,9 @@ public:
     std::vector<std::string> TakeBoxes();
 
     CTarnToolkitDlg& Dialog() { return *m_dlg; }
+    // The clock of the burn's pause and the ready wait; the rig's own passes
+    // at once, null gives the real one back.
+    void UseClock(ITickClock* clock) { m_dlg->m_CmdImpl.GetCmd()->SetClock(clock); }
 
     // The dialogs it opens: the confirmation is answered Ok.
     int RunConfirmDialog() override { return IDOK; }
