@@ -138,4 +138,11 @@ std::optional<std::vector<TtyDevice>> GetPortsDeviceSet(const PortRoots& roots) 
     return devices;
 }
 
+std::optional<int> LatencyTimerMs(const PortRoots& roots, const std::string& ttyName) {
+    const std::string text = ReadAttribute(roots.sysRoot / "class" / "tty" / ttyName / "device" / "latency_timer");
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 5)
+        return std::nullopt;
+    return std::stoi(text);
+}
+
 }  // namespace tarn

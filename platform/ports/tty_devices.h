@@ -31,4 +31,9 @@ struct TtyDevice {
 // kernel's placeholder ttyS ports) are left out.
 std::optional<std::vector<TtyDevice>> GetPortsDeviceSet(const PortRoots& roots);
 
+// The latency timer of an FTDI bridge's port (sysfs latency_timer), in ms:
+// the bridge holds back up to that long before it passes received bytes on.
+// Nothing for a port whose driver has none.
+std::optional<int> LatencyTimerMs(const PortRoots& roots, const std::string& ttyName);
+
 }  // namespace tarn

@@ -58,6 +58,11 @@ TEST(EnumComPorts, ListsPresentSerialDevicesNumbersThemAndFillsTheRegistry) {
         {5, dev + "/ttyUSB10", "FTDI FT232R USB UART (ttyUSB10)"},
     };
     EXPECT_EQ(List(head.get()), expected);
+    // An FTDI bridge tells its latency timer; other drivers have none.
+    test::WriteFileBytes(tree.Roots().sysRoot / "devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.0/ttyUSB10/latency_timer",
+                   std::string("16\n"));
+    EXPECT_EQ(LatencyTimerMs(tree.Roots(), "ttyUSB10"), 16);
+    EXPECT_EQ(LatencyTimerMs(tree.Roots(), "ttyUSB2"), std::nullopt);
     // The CP2102 is known by its by-id link, the others by their paths.
     auto table = profile.GetProfileSection(kSectionPortNumbers);
     ASSERT_EQ(table.size(), 5u);
