@@ -154,7 +154,8 @@ int CTarnToolkitDlg::UsePort(const std::u16string& numberOrPath) {
     record->nComPort = number;
     record->strFriendlyName = numberOrPath;
     _tagComInfo* listed = m_PortList.AddTail(std::move(record));
-    const int index = m_view->ComboAdd(IDC_COM_PORT, WidenFormat("Port %d:'", number) + numberOrPath + u"'", listed);
+    // The user's own port goes first, ahead of the ones found.
+    const int index = m_view->ComboInsert(IDC_COM_PORT, 0, WidenFormat("Port %d:'", number) + numberOrPath + u"'", listed);
     m_view->ComboSetSel(IDC_COM_PORT, index);
     OnCbnSelchangeComPort();
     return number;

@@ -64,6 +64,9 @@ public:
     // Drop-down lists whose items carry a pointer.
     virtual void ComboClear(int id) = 0;
     virtual int ComboAdd(int id, const std::u16string& text, void* data) = 0;
+    // Inserts an item before `index` (0: as the first); the selected item stays
+    // selected. Returns the new item's index.
+    virtual int ComboInsert(int id, int index, const std::u16string& text, void* data) = 0;
     virtual int ComboCount(int id) = 0;
     virtual int ComboGetSel(int id) = 0;  // -1: nothing selected
     virtual void ComboSetSel(int id, int index) = 0;

@@ -1,5 +1,6 @@
 #include "app/console/console_view.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/wide_string.h"
@@ -47,6 +48,14 @@ int ConsoleView::ComboAdd(int id, const std::u16string& text, void* data) {
     Combo& combo = m_combos[id];
     combo.items.emplace_back(text, data);
     return static_cast<int>(combo.items.size()) - 1;
+}
+
+int ConsoleView::ComboInsert(int id, int index, const std::u16string& text, void* data) {
+    Combo& combo = m_combos[id];
+    index = std::clamp(index, 0, static_cast<int>(combo.items.size()));
+    combo.items.insert(combo.items.begin() + index, {text, data});
+    if (combo.selected >= index) ++combo.selected;
+    return index;
 }
 
 int ConsoleView::ComboCount(int id) { return static_cast<int>(m_combos[id].items.size()); }

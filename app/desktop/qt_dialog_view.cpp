@@ -134,6 +134,16 @@ int QtDialogView::ComboAdd(int id, const std::u16string& text, void* data) {
     return combo->count() - 1;
 }
 
+int QtDialogView::ComboInsert(int id, int index, const std::u16string& text, void* data) {
+    auto* combo = qobject_cast<QComboBox*>(&ControlOf(id));
+    if (!combo) return -1;
+    index = std::clamp(index, 0, combo->count());
+    const bool wasEmpty = combo->count() == 0;
+    combo->insertItem(index, ToQt(text), QVariant::fromValue(data));
+    if (wasEmpty) combo->setCurrentIndex(-1);
+    return index;
+}
+
 int QtDialogView::ComboCount(int id) {
     auto* combo = qobject_cast<QComboBox*>(&ControlOf(id));
     return combo ? combo->count() : 0;

@@ -41,6 +41,7 @@ public:
     void ListAppend(int id, const std::u16string& line) override;
     void ComboClear(int id) override;
     int ComboAdd(int id, const std::u16string& text, void* data) override;
+    int ComboInsert(int id, int index, const std::u16string& text, void* data) override;
     int ComboCount(int id) override;
     int ComboGetSel(int id) override;
     void ComboSetSel(int id, int index) override;

@@ -126,6 +126,11 @@ TEST_F(DialogTest, PortListShowsTheDrivesBridgesAndSelectsTheRememberedOne) {
     const int remembered = second->nComPort;
     start();
     EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 1);
+    // A port given by its path goes first, named after the path, and is selected.
+    const int given = dlg->UsePort(FromUtf8(drive->Path()));
+    ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 3);
+    EXPECT_EQ(view->combos[IDC_COM_PORT][0].first, WidenFormat("Port %d:'", given) + FromUtf8(drive->Path()) + u"'");
+    EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 0);
     tree.Remove("ttyUSB2");  // unplugged: the first item is selected again
     start();
     ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 1);

@@ -1,5 +1,6 @@
 #include "tests/common/recording_view.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/wide_string.h"
@@ -9,6 +10,14 @@ namespace tarn::test {
 int RecordingView::ComboAdd(int id, const std::u16string& text, void* data) {
     combos[id].emplace_back(text, data);
     return static_cast<int>(combos[id].size()) - 1;
+}
+
+int RecordingView::ComboInsert(int id, int index, const std::u16string& text, void* data) {
+    auto& items = combos[id];
+    index = std::clamp(index, 0, static_cast<int>(items.size()));
+    items.insert(items.begin() + index, {text, data});
+    if (selection.count(id) && selection[id] >= index) ++selection[id];
+    return index;
 }
 
 int RecordingView::MessageBox(const std::u16string& text, MbButtons, MbIcon) {

@@ -29,6 +29,7 @@ public:
     void ListAppend(int id, const std::u16string& line) override { lists[id].push_back(line); }
     void ComboClear(int id) override { combos[id].clear(); }
     int ComboAdd(int id, const std::u16string& text, void* data) override;
+    int ComboInsert(int id, int index, const std::u16string& text, void* data) override;
     int ComboCount(int id) override { return static_cast<int>(combos[id].size()); }
     int ComboGetSel(int id) override { return selection.count(id) ? selection[id] : -1; }
     void ComboSetSel(int id, int index) override { selection[id] = index; }
