@@ -1,19 +1,18 @@
 // Image files: a configuration from the virtual drive through a file and back,
 // the elements and stream bytes of an image, and images that must be refused.
-#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "config_fixture.h"
 #include "image/image_file.h"
 #include "image/stored_file.h"
 #include "image/stream_fields.h"
 #include "platform/wide_string.h"
+#include "tests/common/unprivileged.h"
 
 namespace tarn::test {
 
@@ -46,16 +45,6 @@ private:
     rlimit m_old{};
     void (*m_signal)(int);
 };
-
-// Runs `work` on a thread whose file access is that of an unprivileged user,
-// so that permissions bite even when the tests run as root.
-template <class Work>
-void AsUnprivilegedUser(Work work) {
-    std::thread([&] {
-        if (::geteuid() == 0) ::setfsuid(65534);
-        work();
-    }).join();
-}
 
 class ImageFileTest : public ConfigTest {
 protected:
@@ -163,10 +152,14 @@ TEST_F(ImageFileTest, AFailedSaveLeavesTheImageThereAndSaysWhy) {
         {"the folder is read-only", [&](int* error) {
              fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
                                          fs::perms::others_exec);
-             bool saved = true;
-             AsUnprivilegedUser([&] { saved = WriteImageFile(path, driveInfo, cfg, error); });
+             const std::string seen = RunUnprivileged([&] {
+                 int reason = 0;
+                 const bool saved = WriteImageFile(path, driveInfo, cfg, &reason);
+                 return std::to_string(saved) + " " + std::to_string(reason);
+             });
              fs::permissions(folder, fs::perms::owner_all);
-             return saved;
+             *error = std::atoi(seen.c_str() + seen.find(' ') + 1);
+             return seen.rfind("0 ", 0) != 0;
          }, EACCES},
     };
     for (const auto& c : cases) {
