@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/require.h"
 #include "platform/profile/ini_document.h"
 #include "platform/wide_string.h"
 #include "sim/drive_description.h"
@@ -15,13 +16,6 @@
 namespace tarn::fuzz {
 
 namespace {
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void FeedProfile(std::string_view text) {
     const IniDocument doc = IniDocument::Parse(text);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "fuzz/require.h"
 #include "image/cfg_exchange.h"
 #include "image/dev_info.h"
 #include "image/stored_file.h"
@@ -14,13 +15,6 @@
 
 namespace tarn::fuzz {
 namespace {
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 struct Element {
     std::u16string path;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/fast_clock.h"
+#include "tests/common/standard_drive.h"
 
 #include <functional>
 #include <memory>
@@ -36,7 +37,6 @@ public:
     bool uploadEnded = false;
 };
 
-sim::DriveDescription StandardDrive();
 
 class DialogTest : public ::testing::Test {
 protected:

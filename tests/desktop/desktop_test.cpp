@@ -24,6 +24,7 @@
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 #include "tests/common/gate_clock.h"
+#include "tests/common/standard_drive.h"
 #include "tests/tarn/tarn_process.h"
 #include "widgets/button_st.h"
 #include "window_script.h"
@@ -35,22 +36,6 @@ using tarn::test::WindowScript;
 namespace {
 
 constexpr int kLinkWaitMs = 30000;  // a connect through the station search takes its time-outs
-
-sim::DriveDescription SmallDrive(uint8_t station) {
-    sim::DriveDescription d;
-    d.station = station;
-    d.readyDelayMs = 0;
-    d.sections = {{"DV", 40}, {"Program", 12}, {"DH", 20}, {"MV", 4},  {"X", 5},           {"Y", 6},
-                  {"TC", 301}, {"ActualDV", 3}, {"T", 100}, {"TU", 120}, {"AutoDVStart", 30}, {"ActualAutoDV", 2},
-                  {"FATVersion", 2}};
-    d.contents = {{"DH", std::vector<uint16_t>(20, 0xD1)}, {"MH", std::vector<uint16_t>(128, 0x3E)}};
-    sim::ParameterItem item;
-    item.record = {0x7FFF, 0xFFFF, 0x8000, 0, 0, 0, 0};
-    item.values = {1, 2, 3};
-    d.groups.push_back({0, std::vector<sim::ParameterItem>(3, item)});
-    d.groups.push_back({1, std::vector<sim::ParameterItem>(20, item)});
-    return d;
-}
 
 QStringList Lines(QListWidget* list) {
     QStringList lines;
@@ -120,7 +105,7 @@ void DesktopTest::cleanup() {
 }
 
 void DesktopTest::StartDrive(uint8_t station) {
-    m_model = std::make_shared<sim::ServoDrive>(SmallDrive(station));
+    m_model = std::make_shared<sim::ServoDrive>(test::StandardDrive(station));
     m_drive = std::make_unique<sim::VirtualDrive>(station, m_model);
 }
 
