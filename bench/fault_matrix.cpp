@@ -18,9 +18,11 @@ namespace {
 using namespace tarn::test;
 
 std::string Cell(const TransferOutcome& o) {
+    char retries[16] = "   -";
+    if (o.retries >= 0) std::snprintf(retries, sizeof retries, "%4d", o.retries);
     char text[96];
-    std::snprintf(text, sizeof text, "%-8s %-5s %4d faults %4d retries %6.1f s", o.finished ? "finished" : "failed",
-                  o.finished ? (o.exact ? "exact" : "WRONG") : (o.saidWhy ? "said" : "MUTE"), o.faults, o.retries,
+    std::snprintf(text, sizeof text, "%-8s %-5s %4d faults %s retries %6.1f s", o.finished ? "finished" : "failed",
+                  o.finished ? (o.exact ? "exact" : "WRONG") : (o.saidWhy ? "said" : "MUTE"), o.faults, retries,
                   o.seconds);
     return text;
 }

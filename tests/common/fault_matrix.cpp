@@ -143,8 +143,8 @@ TransferOutcome FaultMatrix::Run(bool upload, FaultKind kind, double percent, ui
     const size_t requests = drive.Requests().size();
     size_t& cleanRequests = m_cleanRequests[upload ? 0 : 1];
     if (clean) cleanRequests = requests;
-    outcome.retries = static_cast<int>(requests) - static_cast<int>(cleanRequests);
     outcome.finished = !log.empty() && log.back() == "Finished!";
+    outcome.retries = outcome.finished ? static_cast<int>(requests) - static_cast<int>(cleanRequests) : -1;
     const std::vector<std::string> boxes = rig.TakeBoxes();
     if (!boxes.empty()) outcome.message = boxes.front();
     outcome.saidWhy = !boxes.empty() || (!log.empty() && log.back() == "Fail!");

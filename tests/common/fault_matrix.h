@@ -24,7 +24,8 @@ struct TransferOutcome {
     bool exact = false;     // what was saved, or is now in the drive, is what the clean run gives
     bool saidWhy = false;   // a failure left a message box or a failure line in the log
     int faults = 0;         // replies that got the fault
-    int retries = 0;        // requests beyond the clean run's
+    int retries = 0;        // requests beyond the clean run's; -1 when the transfer stopped early,
+                            // since it then sent fewer requests than the clean run
     double seconds = 0;
     std::string message;    // the first message box, if any
     std::string stage;      // the log line before a failure's last one: the stage it reached
