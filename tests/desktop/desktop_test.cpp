@@ -25,6 +25,7 @@
 #include "sim/virtual_drive.h"
 #include "tests/common/gate_clock.h"
 #include "tests/common/standard_drive.h"
+#include "tests/desktop/pixels.h"
 #include "tests/tarn/tarn_process.h"
 #include "widgets/button_st.h"
 #include "window_script.h"
@@ -32,6 +33,7 @@
 using namespace tarn;
 using namespace tarn::desktop;
 using tarn::test::WindowScript;
+using tarn::test::Shows;
 
 namespace {
 
@@ -41,13 +43,6 @@ QStringList Lines(QListWidget* list) {
     QStringList lines;
     for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
     return lines;
-}
-
-bool Shows(const QImage& image, const QColor& color) {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == color) return true;
-    return false;
 }
 
 void Click(QWidget* dialog, int id) {

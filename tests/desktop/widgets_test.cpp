@@ -3,20 +3,15 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "tests/desktop/pixels.h"
 #include "widgets/button_st.h"
 #include "widgets/static_text.h"
 
 using tarn::CButtonST;
 using tarn::CStaticText;
+using tarn::test::Shows;
 
 namespace {
-
-bool Shows(const QImage& image, const QColor& color) {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == color) return true;
-    return false;
-}
 
 QFont LargeFont(QFont font) {
     font.setPixelSize(28);
