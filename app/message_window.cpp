@@ -10,26 +10,27 @@ MessageWindow::MessageWindow(Handler handler, std::function<void()> queued)
 
 LRESULT MessageWindow::Send(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (std::this_thread::get_id() == m_owner) return m_handler(message, wParam, lParam);
-    auto m = std::make_shared<Message>(Message{message, wParam, lParam, true});
-    std::unique_lock lock(m_mutex);
-    m_queue.push_back(m);
-    m_queued.notify_all();
-    if (m_queuedSignal) {
-        lock.unlock();
-        m_queuedSignal();
-        lock.lock();
+    auto m = std::make_shared<Message>(message, wParam, lParam, true);
+    {
+        // Signalled under the lock, so the message cannot have run (and the
+        // window cannot be gone) before the signal is raised.
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(m);
+        m_queued.notify_all();
+        if (m_queuedSignal) m_queuedSignal();
     }
-    m_handled.wait(lock, [&] { return m->done; });
+    std::unique_lock lock(m->mutex);
+    m->handled.wait(lock, [&] { return m->done; });
     return m->result;
 }
 
 void MessageWindow::Post(uint32_t message, WPARAM wParam, LPARAM lParam) {
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(std::make_shared<Message>(Message{message, wParam, lParam, false}));
+        m_queue.push_back(std::make_shared<Message>(message, wParam, lParam, false));
         m_queued.notify_all();
+        if (m_queuedSignal) m_queuedSignal();
     }
-    if (m_queuedSignal) m_queuedSignal();
 }
 
 void MessageWindow::Wake() {
@@ -49,13 +50,14 @@ int MessageWindow::Dispatch(int timeoutMs) {
         m_queue.pop_front();
         lock.unlock();
         const LRESULT result = m_handler(m->message, m->wParam, m->lParam);
-        lock.lock();
-        ++ran;
         if (m->sent) {
+            std::lock_guard done(m->mutex);
             m->result = result;
             m->done = true;
-            m_handled.notify_all();
+            m->handled.notify_all();
         }
+        lock.lock();
+        ++ran;
     }
     return ran;
 }

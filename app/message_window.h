@@ -21,8 +21,8 @@ public:
     using Handler = std::function<LRESULT(uint32_t message, WPARAM wParam, LPARAM lParam)>;
 
     // The calling thread becomes the dialog's thread. `queued`, when given, is
-    // called on the queuing thread after each message is queued (outside the
-    // window's lock); it must not block.
+    // called on the queuing thread after each message is queued, still under
+    // the window's lock; it must not block nor call back into the window.
     explicit MessageWindow(Handler handler, std::function<void()> queued = {});
 
     LRESULT Send(uint32_t message, WPARAM wParam, LPARAM lParam) override;
@@ -35,11 +35,17 @@ public:
     void Wake();
 
 private:
+    // A sent message carries its own lock and signal: once it has run, the
+    // sender touches only the message, never the window, which may already be
+    // gone (the handler that ran it may have ended the dialog).
     struct Message {
+        Message(uint32_t m, WPARAM w, LPARAM l, bool s) : message(m), wParam(w), lParam(l), sent(s) {}
         uint32_t message;
         WPARAM wParam;
         LPARAM lParam;
         bool sent;
+        std::mutex mutex;
+        std::condition_variable handled;
         bool done = false;
         LRESULT result = 0;
     };
@@ -49,7 +55,6 @@ private:
     std::thread::id m_owner;
     std::mutex m_mutex;
     std::condition_variable m_queued;
-    std::condition_variable m_handled;
     std::deque<std::shared_ptr<Message>> m_queue;
     bool m_woken = false;
 };
