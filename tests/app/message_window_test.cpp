@@ -18,8 +18,7 @@ TEST(MessageWindowTest, ASenderWokenByItsReplyNeedsNothingOfTheWindow) {
         });
         LRESULT reply = 0;
         std::thread worker([&, w = window.get()] { reply = w->Send(41, 0, 0); });
-        while (window->Dispatch(1000) == 0) {
-        }
+        ASSERT_EQ(window->Dispatch(10000), 1);
         window.reset();
         worker.join();
         ASSERT_EQ(reply, 42);
