@@ -29,4 +29,12 @@ inline constexpr char16_t kSaveImageTitle[] = u"Save Image";
 inline constexpr char16_t kSaveImageFilter[] = u"Kestrel img (*.tkw)|*.tkw||";
 inline constexpr char16_t kSaveImageExtension[] = u"*.tkw";
 
+// The window menu's service items.
+inline constexpr char16_t kMenuCompareDrive[] = u"Compare image with drive\u2026";
+inline constexpr char16_t kMenuCompareImages[] = u"Compare two images\u2026";
+inline constexpr char16_t kMenuVerifyAfter[] = u"Verify after download";
+inline constexpr char16_t kMenuSnapshotBefore[] = u"Back up the drive before download";
+inline constexpr char16_t kMenuRestoreSnapshot[] = u"Restore last snapshot\u2026";
+inline constexpr char16_t kMenuServiceHistory[] = u"Service history\u2026";
+
 }  // namespace tarn

@@ -4,6 +4,7 @@
 
 #include "app/dialog_texts.h"
 #include "app/progress_display.h"
+#include "device/transfer_progress.h"
 #include "image/image_file.h"
 #include "params/para_mgr.h"
 #include "platform/storage/replacement_file.h"
@@ -14,18 +15,19 @@ namespace tarn {
 namespace {
 
 const char16_t* ProgressLine(int code) {
-    switch (code) {
-        case 2: return u"Reading parameter from DUT...";
-        case 50: return u"Reading \"DH\" from DUT...";
-        case 60: return u"Reading \"MH\" from DUT...";
-        case 100: return u"Reading finished.";
+    switch (static_cast<TransferStep>(code)) {
+        case TransferStep::Parameters: return u"Reading parameter from DUT...";
+        case TransferStep::DH: return u"Reading \"DH\" from DUT...";
+        case TransferStep::ReadMH: return u"Reading \"MH\" from DUT...";
+        case TransferStep::Finished: return u"Reading finished.";
         default: return nullptr;
     }
 }
 
 }  // namespace
 
-CDlgToolkitUpload::CDlgToolkitUpload(CDevInfo* devInfo) : m_pDevInfo(devInfo) {}
+CDlgToolkitUpload::CDlgToolkitUpload(CDevInfo* devInfo, CCfgExchange& configuration)
+    : m_pDevInfo(devInfo), m_cfg(configuration) {}
 
 CDlgToolkitUpload::~CDlgToolkitUpload() {
     if (m_hThread.joinable()) m_hThread.join();
@@ -44,15 +46,19 @@ void CDlgToolkitUpload::AddLog(const std::u16string& line) { m_view->ListAppend(
 
 void CDlgToolkitUpload::OnBnClickedUpload() {
     if (m_busy) return;
+    m_outcome = {};
     m_view->ListClear(IDC_UP_LOG);
-    CCfgExchange& cfg = GetCfgExchange();
+    CCfgExchange& cfg = m_cfg;
     cfg.IncludeProgramDV = 0;
     cfg.IncludeDH = m_view->IsChecked(IDC_CHK_DH) ? 1 : 0;
     cfg.IncludeMH = m_view->IsChecked(IDC_CHK_MH) ? 1 : 0;
     cfg.IncludePara = m_view->IsChecked(IDC_CHK_PARA) ? 1 : 0;
     const auto path = m_view->SaveFileDialog(kSaveImageTitle, kSaveImageFilter, kSaveImageExtension,
                                              {.hideReadOnly = true, .confirmOverwrite = true});
-    if (!path) return;
+    if (!path) {
+        m_outcome = TransferOutcome::Declined();
+        return;
+    }
     m_strPath = *path;
     StartRead();
 }
@@ -75,7 +81,7 @@ bool CDlgToolkitUpload::StartRead() {
     m_view->Enable(IDC_UPLOAD, false);
     m_hThread = std::thread([this] {
         if (m_nOperation != 2) return;
-        const bool ok = GetCfgExchange().UploadFromDevice(&CDlgToolkitUpload::Progress, this);
+        const bool ok = m_cfg.UploadFromDevice(&CDlgToolkitUpload::Progress, this);
         m_view->Window()->Send(WM_UPLOAD_DONE, ok ? 1 : 0, 0);
     });
     return true;
@@ -110,9 +116,11 @@ void CDlgToolkitUpload::OnReadDone(bool ok) {
     if (m_nOperation != 2) return;
     if (!ok) {
         AddLog(u"Fail!");
+        const std::u16string& reason = m_cfg.GetCmd()->m_strLastError;
+        m_outcome = TransferOutcome::Failed(reason.empty() ? u"The drive could not be read." : reason);
         return;
     }
-    const CCfgExchange& cfg = GetCfgExchange();
+    const CCfgExchange& cfg = m_cfg;
     if (cfg.IncludePara == 1 && cfg.ParaMgr) {
         const CParaMgr& mgr = *cfg.ParaMgr;
         for (int g = 0; g < mgr.m_nGroupCount && g < static_cast<int>(mgr.m_pGroupCap.size()); ++g)
@@ -134,14 +142,16 @@ bool CDlgToolkitUpload::SaveImageFile(std::u16string path) {
     AddLog(u"");
     AddLog(u"Saving data to \"" + path + u"\"...");
     int osError = 0;
-    if (!WriteImageFile(path, *m_pDevInfo, GetCfgExchange(), &osError)) {
+    if (!WriteImageFile(path, *m_pDevInfo, m_cfg, &osError)) {
         // The image already at the path is untouched; the log says why this one is not there.
         if (osError) AddLog(FromUtf8(OsErrorText(osError)));
         OnReadDone(false);
+        m_outcome = TransferOutcome::Failed(osError ? u"Fail!\n" + FromUtf8(OsErrorText(osError)) : u"Fail!");
         m_view->MessageBox(u"Fail!");
         return false;
     }
     OnReadDone(true);
+    m_outcome = TransferOutcome::Done();
     return true;
 }
 

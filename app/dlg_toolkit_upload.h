@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "app/transfer_outcome.h"
 #include "app/ui.h"
 #include "app/window_message_box.h"
 #include "image/cfg_exchange.h"
@@ -17,8 +18,9 @@ constexpr uint32_t WM_UPLOAD_DONE = 1504;
 
 class CDlgToolkitUpload {
 public:
-    // devInfo: the connected drive's record, stored in the image.
-    explicit CDlgToolkitUpload(CDevInfo* devInfo);
+    // devInfo: the connected drive's record, stored in the image. configuration:
+    // what the drive is read into and the image saved from.
+    CDlgToolkitUpload(CDevInfo* devInfo, CCfgExchange& configuration);
     // Waits for a running worker.
     ~CDlgToolkitUpload();
     CDlgToolkitUpload(const CDlgToolkitUpload&) = delete;
@@ -39,6 +41,8 @@ public:
     void AddLog(const std::u16string& line);
     // True while the read runs (the Upload button is disabled meanwhile).
     bool IsBusy() const { return m_busy; }
+    // How the last upload of this dialog ended.
+    const TransferOutcome& Outcome() const { return m_outcome; }
 
     CDevInfo* m_pDevInfo;
     std::u16string m_strPath;
@@ -47,7 +51,9 @@ public:
 private:
     static void Progress(void* context, int code);
 
+    CCfgExchange& m_cfg;
     IDialogView* m_view = nullptr;
+    TransferOutcome m_outcome;
     std::thread m_hThread;
     std::atomic<bool> m_busy{false};
     bool m_endWhenIdle = false;

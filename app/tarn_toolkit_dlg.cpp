@@ -11,6 +11,7 @@
 #include "link/link_tables.h"
 #include "platform/ports/drive_port.h"
 #include "platform/ports/port_enum.h"
+#include "platform/data_folder.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -47,12 +48,18 @@ int& LastStation() {
     return station;
 }
 
-CTarnToolkitDlg::CTarnToolkitDlg(IProfile& profile, IDialogHost& host, Options options)
-    : m_profile(profile), m_host(host), m_options(std::move(options)) {}
+CTarnToolkitDlg::CTarnToolkitDlg(IProfile& profile, IDialogHost& host, Options options,
+                                 CCfgExchange& configuration)
+    : m_profile(profile), m_host(host), m_Cfg(configuration), m_options(std::move(options)) {}
 
 CTarnToolkitDlg::~CTarnToolkitDlg() {
     if (m_worker.joinable()) m_worker.join();
-    GetCfgExchange().SetMessageBox(nullptr);
+    m_Cfg.SetMessageBox(nullptr);
+}
+
+void CTarnToolkitDlg::SetPcfRoot(const std::u16string& root) {
+    m_ParaMgr.SetPcfRoot(root);
+    m_UploadParaMgr.SetPcfRoot(root);
 }
 
 bool CTarnToolkitDlg::OnInitDialog() {
@@ -61,6 +68,8 @@ bool CTarnToolkitDlg::OnInitDialog() {
     m_view->SetTextColor(IDC_PART_NUMBER, kLabelText);
     m_view->SetText(IDC_PART_NUMBER, u"");
     m_view->AppendSystemMenuItem(IDM_ABOUTBOX, kAboutMenuItem);
+    m_dataFolder = m_options.dataFolder.empty() ? UserDataFolder() : m_options.dataFolder;
+    AppendServiceMenu();
     InitComm();
     m_view->SetFileBrowse(IDC_FILE, kImageBrowseExtension, kImageBrowseFilter);
     InitStation();
@@ -73,7 +82,7 @@ bool CTarnToolkitDlg::OnInitDialog() {
 }
 
 void CTarnToolkitDlg::InitComm() {
-    CCfgExchange& cfg = GetCfgExchange();
+    CCfgExchange& cfg = m_Cfg;
     cfg.SetCmdImpl(&m_CmdImpl);
     m_ImageInfo.m_wIdent1 = 3;
     m_ImageInfo.m_wIdent2 = 6;
@@ -82,6 +91,8 @@ void CTarnToolkitDlg::InitComm() {
     m_CmdImpl.GetCmd()->m_pLink = &m_Link;
     m_ParaMgr.SetCmdImpl(&m_CmdImpl);
     m_ParaMgr.m_DevInfo = m_ImageInfo;
+    m_UploadParaMgr.SetCmdImpl(&m_CmdImpl);
+    m_UploadParaMgr.m_DevInfo = m_ImageInfo;
     cfg.ParaMgr = &m_ParaMgr;
     // The download's failures are shown by this dialog, on its own thread.
     m_messageBox = std::make_unique<WindowMessageBox>(m_view->Window());
@@ -90,6 +101,7 @@ void CTarnToolkitDlg::InitComm() {
     SetOnline(false);
     FillPortList();
     m_ParaMgr.m_hNotifyWnd = m_view->Window();
+    m_UploadParaMgr.m_hNotifyWnd = m_view->Window();
     for (int id : {IDC_CHK_PROGRAM, IDC_CHK_DH, IDC_CHK_MH, IDC_CHK_PARA}) m_view->SetChecked(id, true);
 }
 
@@ -242,7 +254,7 @@ void CTarnToolkitDlg::OnTimer(uintptr_t timerId) {
 }
 
 bool CTarnToolkitDlg::OnSysCommand(int command) {
-    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return OnServiceCommand(command & 0xFFF0);
     m_host.RunAboutDialog();
     return true;
 }
@@ -264,8 +276,23 @@ void CTarnToolkitDlg::OnBnClickedGenerate() {
         OnBnClickedOnline();
         if (!m_bOnline) return;
     }
-    CDlgToolkitUpload upload(&m_DriveInfo);
+    // The upload reads into a configuration of its own: the image loaded for a
+    // download stays exactly as it was, whatever the upload does.
+    CCfgExchange drive;
+    drive.SetCmdImpl(&m_CmdImpl);
+    drive.ParaMgr = &m_UploadParaMgr;
+    CDlgToolkitUpload upload(&m_DriveInfo, drive);
     m_host.RunUploadDialog(upload);
+    m_lastUpload = upload.Outcome();
+    // A dialog closed without an upload pressed did nothing worth a record.
+    if (m_lastUpload.result != TransferOutcome::Result::NotStarted || !m_lastUpload.message.empty())
+        Record("upload", m_lastUpload,
+               upload.m_strPath.empty() ? std::nullopt
+                                        : std::optional(std::filesystem::path(ToUtf8(upload.m_strPath))),
+               false);
+    // The parameter download checks the drive against the identity whose
+    // definitions were last learned, as it did when uploads shared the manager.
+    if (m_lastUpload.Finished()) m_ParaMgr.m_DevInfo = m_UploadParaMgr.m_DevInfo;
 }
 
 void CTarnToolkitDlg::AddLog(const std::u16string& line) { m_view->ListAppend(IDC_LOG, line); }
@@ -305,7 +332,9 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
         case WM_DIALOG_MESSAGEBOX:
             return WindowMessageBox::Handle(*m_view, lParam);
         case WM_WORKER_ENDED:
+            m_lastDownload = m_workerOutcome;
             m_busy = false;
+            Record("download", m_lastDownload, std::filesystem::path(ToUtf8(m_loaded ? m_loaded->path : u"")), true);
             EnableTransferInputs(true);
             if (m_endWhenIdle) m_view->EndDialog(*m_endWhenIdle);
             break;

@@ -4,11 +4,13 @@
 // long-lived object of the tool and runs against any front end's view.
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "app/transfer_outcome.h"
 #include "app/ui.h"
 #include "app/window_message_box.h"
 #include "device/cmd_impl.h"
@@ -36,8 +38,25 @@ public:
     struct Options {
         PortRoots ports;                // where the serial ports are looked for
         std::FILE* portTrace = stdout;  // "Port %d '%s'" lines; null: none
+        // The user's data folder (snapshots, service history); empty: the usual one.
+        std::filesystem::path dataFolder;
+        // The window keeps its menu's settings in the profile; `tarn` takes them
+        // from its command line alone.
+        bool rememberSettings = true;
     };
-    CTarnToolkitDlg(IProfile& profile, IDialogHost& host, Options options);
+    // What a download does besides writing: a snapshot of the drive before the
+    // first write (to `snapshotFile`, else a new file in the data folder), and a
+    // read-back compared with the image after "Finished!".
+    struct DownloadSafety {
+        bool snapshot = false;
+        std::optional<std::filesystem::path> snapshotFile;
+        bool verify = false;
+    };
+    // `configuration`: where the image to download is loaded; by default the
+    // process's single configuration object.
+    CTarnToolkitDlg(IProfile& profile, IDialogHost& host, Options options, CCfgExchange& configuration);
+    CTarnToolkitDlg(IProfile& profile, IDialogHost& host, Options options)
+        : CTarnToolkitDlg(profile, host, std::move(options), GetCfgExchange()) {}
     CTarnToolkitDlg(IProfile& profile, IDialogHost& host) : CTarnToolkitDlg(profile, host, Options{}) {}
     // Waits for a running worker.
     ~CTarnToolkitDlg();
@@ -70,6 +89,22 @@ public:
     // it) and selects it; returns its number, or -1 when the path does not exist.
     int UsePort(const std::u16string& numberOrPath);
 
+    // How the last download and the last upload ended (the download's once its
+    // worker has ended).
+    const TransferOutcome& LastDownload() const { return m_lastDownload; }
+    const TransferOutcome& LastUpload() const { return m_lastUpload; }
+    // True while the configuration holds exactly the image the file field names,
+    // as it was on the disk when it was loaded.
+    bool ImageLoaded() const { return m_loaded.has_value(); }
+    CCfgExchange& Configuration() { return m_Cfg; }
+    void SetDownloadSafety(DownloadSafety safety) { m_safety = std::move(safety); }
+    const DownloadSafety& Safety() const { return m_safety; }
+    // The snapshot the last download took, if it took one.
+    const std::optional<std::filesystem::path>& LastSnapshotTaken() const { return m_snapshotTaken; }
+    const std::filesystem::path& DataFolder() const { return m_dataFolder; }
+    // Where both parameter managers write their PCF files.
+    void SetPcfRoot(const std::u16string& root);
+
     // Parts of the dialog's behaviour, public for the front ends and tests.
     void SetOnline(bool online);
     bool LoadImageFile();
@@ -93,8 +128,36 @@ public:
     CHCT_COMM m_Link;
     CParaMgr m_ParaMgr;
     std::u16string m_strMachineKey;
+    // The parameter definitions learned from the connected drive, for uploads:
+    // an upload never touches the loaded image's parameters.
+    CParaMgr m_UploadParaMgr;
 
 private:
+    // The window menu's service items and their commands.
+    void AppendServiceMenu();
+    bool OnServiceCommand(int command);
+    void RestoreLastSnapshot();
+    void CompareImageWithDrive();
+    void CompareTwoImages();
+    void ShowServiceHistory();
+    // The download's steps around the write, on the worker.
+    bool SnapshotBeforeWrite(TransferOutcome& outcome);
+    // One record of the service history; a history that cannot be written is
+    // said once and never stops a transfer.
+    void Record(const std::string& operation, const TransferOutcome& outcome,
+                const std::optional<std::filesystem::path>& image, bool withSelections);
+    std::string PortName();
+    void StartDownload();
+
+    struct LoadedImage {
+        std::u16string path;
+        std::filesystem::file_time_type modified;
+        uintmax_t size = 0;
+    };
+    static std::optional<LoadedImage> Stamp(const std::u16string& path);
+    // The image the field names, loaded and unchanged on the disk; false (and
+    // the outcome says why) when it is not and does not load.
+    bool EnsureImageLoaded();
     void FillPortList();
     void InitStation();
     // Appends from any thread: a worker's line goes through the window.
@@ -104,6 +167,15 @@ private:
 
     IProfile& m_profile;
     IDialogHost& m_host;
+    CCfgExchange& m_Cfg;
+    std::optional<LoadedImage> m_loaded;
+    TransferOutcome m_lastDownload;
+    TransferOutcome m_lastUpload;
+    TransferOutcome m_workerOutcome;  // written by the worker before its last message
+    DownloadSafety m_safety;
+    std::optional<std::filesystem::path> m_snapshotTaken;
+    std::filesystem::path m_dataFolder;
+    bool m_historyWarned = false;
     Options m_options;
     IDialogView* m_view = nullptr;
     void OnProgress(int code);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/message_box.h"
 #include "platform/window.h"
@@ -35,6 +36,31 @@ constexpr int IDC_UP_PROGRESS = 1009;
 constexpr uint32_t WM_TIMER = 0x0113;
 // The system menu's about item.
 constexpr int IDM_ABOUTBOX = 16;
+// The window menu's service items (system-command ids: multiples of 16).
+constexpr int IDM_COMPARE_DRIVE = 32;
+constexpr int IDM_COMPARE_IMAGES = 48;
+constexpr int IDM_VERIFY_AFTER = 64;
+constexpr int IDM_SNAPSHOT_BEFORE = 80;
+constexpr int IDM_RESTORE_SNAPSHOT = 96;
+constexpr int IDM_SERVICE_HISTORY = 112;
+
+// An item of the window's menu: a command, or a setting that is ticked or not.
+struct MenuItem {
+    int command = 0;
+    std::u16string text;
+    std::u16string shortcut;  // as "Ctrl+K"; empty: none
+    bool checkable = false;
+    bool checked = false;
+};
+
+// What a table dialog shows: a title, the column heads, the rows and a line
+// that sums them up.
+struct TableReport {
+    std::u16string title;
+    std::vector<std::u16string> columns;
+    std::vector<std::vector<std::u16string>> rows;
+    std::u16string summary;
+};
 
 struct Rgb {
     uint8_t r, g, b;
@@ -86,6 +112,10 @@ public:
     // Appends a separator and an item to the window's system menu, when the
     // front end has one; choosing the item runs the dialog's OnSysCommand(command).
     virtual void AppendSystemMenuItem(int command, const std::u16string& text) = 0;
+    // Further items of that menu (after the about item), with their keyboard
+    // shortcuts; a front end without a menu ignores them.
+    virtual void AppendMenuItem(const MenuItem&) {}
+    virtual void SetMenuItemChecked(int /*command*/, bool /*checked*/) {}
 
     virtual int MessageBox(const std::u16string& text, MbButtons buttons = MbButtons::Ok,
                            MbIcon icon = MbIcon::Warning) = 0;
@@ -98,6 +128,11 @@ public:
                                                          const std::u16string& filter,
                                                          const std::u16string& defaultExtension,
                                                          SaveFileOptions options) = 0;
+    // The open-file dialog; nullopt when the user cancels (or the front end has none).
+    virtual std::optional<std::u16string> OpenFileDialog(const std::u16string& /*title*/,
+                                                         const std::u16string& /*filter*/) {
+        return std::nullopt;
+    }
     // The dialog's window: Send runs the dialog's WindowProc on its thread and
     // waits; Post queues it there.
     virtual IWindow* Window() = 0;
@@ -118,6 +153,8 @@ public:
     // Gives the upload dialog a view (Attach), runs its OnInitDialog and its
     // modal run; returns when the dialog has ended.
     virtual void RunUploadDialog(CDlgToolkitUpload& dialog) = 0;
+    // A modal dialog with a table (differences, the service history).
+    virtual void RunTableDialog(const TableReport&) {}
 };
 
 }  // namespace tarn

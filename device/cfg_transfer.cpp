@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "device/device_cmd.h"
+#include "device/transfer_progress.h"
 #include "image/cfg_exchange.h"
 #include "params/para_mgr.h"
 #include "platform/wide_string.h"
@@ -28,12 +29,25 @@ int WordCount(int16_t size) {
     return size;
 }
 
+// Why a parameter download ended, by its result code.
+std::u16string ParameterDownloadFailure(int result) {
+    switch (result) {
+        case kDownloadNoIdentity: return u"The drive's identity does not read: no parameter was written.";
+        case kDownloadServoOn: return u"A servo is on: no parameter was written.";
+        case kDownloadOtherMachine:
+            return u"The drive is another machine than the parameters' own: no parameter was written.";
+        default: return u"The line failed while the parameters were written.";
+    }
+}
+
 }  // namespace
 
 bool CCfgExchange::DownloadToDevice(IWindow* window) {
-    auto progress = [window](int code) {
-        if (window) window->Send(WM_TOOLKIT_PROGRESS, static_cast<WPARAM>(static_cast<intptr_t>(code)), 0);
+    auto progress = [window](TransferStep step) {
+        if (window)
+            window->Send(WM_TOOLKIT_PROGRESS, static_cast<WPARAM>(static_cast<intptr_t>(step)), 0);
     };
+    m_strLastFailure.clear();
     try {
         CDeviceCmd* cmd = GetCmd();
         // A machine key the drive cannot hold is refused before anything is sent.
@@ -43,14 +57,16 @@ bool CCfgExchange::DownloadToDevice(IWindow* window) {
         cmd->ClearP3_08();
         cmd->EnableHiddenParas();
         if (DownloadPara) {
-            progress(2);
-            if (!ParaMgr || ParaMgr->DownloadValues() != kDownloadDone) {
-                progress(-2);
+            progress(TransferStep::Parameters);
+            const int result = ParaMgr ? ParaMgr->DownloadValues() : kDownloadNoIdentity;
+            if (result != kDownloadDone) {
+                m_strLastFailure = ParameterDownloadFailure(result);
+                progress(TransferStep::ParametersFailed);
                 return false;
             }
         }
         if (DownloadSizes) {
-            progress(5);
+            progress(TransferStep::Sizes);
             cmd->WriteSectionDV_Size(SectionDV_Size.image);
             cmd->WriteSectionP_Size(SectionP_Size.image);
             cmd->WriteSectionDH_Size(SectionDH_Size.image);
@@ -70,35 +86,36 @@ bool CCfgExchange::DownloadToDevice(IWindow* window) {
             FoldProgramChecksum();
             cmd->EnableP5_01();
             cmd->Clock().Sleep(kAfterEnableMs);
-            progress(15);
+            progress(TransferStep::DV);
             if (DVData) cmd->DownloadDVContent(ActualDV_Size.image, Words(DVData, ActualDV_Size.image).data());
             if (AutoDVData)
                 cmd->DownloadAutoDVContent(ActualAutoDV_Size.image,
                                            Words(AutoDVData, ActualAutoDV_Size.image).data(),
                                            AutoDV_StartAddr.image);
-            progress(30);
+            progress(TransferStep::Program);
             cmd->DownloadProgramContent(SectionP_Size.image, Words(ProgramData, SectionP_Size.image).data(),
                                         MachineKey);
         }
         if (DownloadDH) {
-            progress(50);
+            progress(TransferStep::DH);
             cmd->DownloadDHContent(SectionDH_Size.image, Words(DHData, SectionDH_Size.image).data());
         }
         if (DownloadMH) {
-            progress(70);
+            progress(TransferStep::WriteMH);
             std::vector<uint16_t> mh(kMHWords, 0);
             if (MHData) std::copy(MHData->begin(), MHData->end(), mh.begin());
             cmd->DownloadMHContent(mh.data());
         }
         if (DownloadProgramDV) {
-            progress(85);
+            progress(TransferStep::Burn);
             cmd->UnlockAndRunP5_01();
             cmd->Clock().Sleep(kBurnMs);
             if (!cmd->WaitP5_02Ready()) throw Widen("Download Fail(P5_02)!");
         }
-        progress(100);
+        progress(TransferStep::Finished);
         return true;
     } catch (const std::u16string& message) {
+        m_strLastFailure = message;
         if (m_pMessageBox) m_pMessageBox->Show(message, MbButtons::Ok, MbIcon::Warning);
         return false;
     }
@@ -125,21 +142,21 @@ bool CCfgExchange::ReadDeviceSizes() {
 bool CCfgExchange::UploadFromDevice(ProgressCallback callback, void* context) {
     if (IncludeProgramDV == 1 && !ProgramSource) return false;
     DataValid = false;
-    auto progress = [&](int code) {
-        if (callback) callback(context, code);
+    auto progress = [&](TransferStep step) {
+        if (callback) callback(context, static_cast<int>(step));
     };
     try {
         CDeviceCmd* cmd = GetCmd();
         if (IncludePara == 1) {
-            progress(2);
+            progress(TransferStep::Parameters);
             if (ParaMgr) ParaMgr->UploadValues();
         }
-        progress(5);
+        progress(TransferStep::Sizes);
         cmd->ClearP3_08();
         cmd->EnableHiddenParas();
         SectionDV_Size.image = cmd->ReadSectionDV_Size();
         ActualDV_Size.image = cmd->ReadActualDV_Size();
-        if (IncludeProgramDV == 1) progress(10);
+        if (IncludeProgramDV == 1) progress(TransferStep::ProgramDVSizes);
         DVData.emplace(static_cast<size_t>(WordCount(ActualDV_Size.image)), 0);
         if (IncludeProgramDV == 1 && DVSource)
             std::copy_n(DVSource->Words(), DVData->size(), DVData->begin());
@@ -150,7 +167,7 @@ bool CCfgExchange::UploadFromDevice(ProgressCallback callback, void* context) {
         if (IncludeProgramDV == 1 && DVSource)
             std::copy_n(DVSource->Words() + DVSource->AutoDVOffset(), AutoDVData->size(), AutoDVData->begin());
         if (IncludeProgramDV == 1) {
-            progress(30);
+            progress(TransferStep::Program);
             const uint32_t length = ProgramSource->LengthInWords();
             if (length > 0x7FFF) throw Widen("Section size out of range!");
             SectionP_Size.image = static_cast<int16_t>(length);
@@ -160,16 +177,16 @@ bool CCfgExchange::UploadFromDevice(ProgressCallback callback, void* context) {
         SectionDH_Size.image = cmd->ReadSectionDH_Size();
         DHData.emplace(static_cast<size_t>(WordCount(SectionDH_Size.image)), 0);
         if (IncludeDH == 1) {
-            progress(50);
+            progress(TransferStep::DH);
             if (!cmd->UploadSection(kAreaDH, SectionDH_Size.image, DHData->data())) return false;
         }
         MHData.emplace();
         MHData->fill(0);
         if (IncludeMH == 1) {
-            progress(60);
+            progress(TransferStep::ReadMH);
             if (!cmd->UploadSection(kAreaMH, kMHWords, MHData->data())) return false;
         }
-        progress(80);
+        progress(TransferStep::OtherSizes);
         SectionMV_Size.image = cmd->ReadSectionMV_Size();
         SectionX_Size.image = cmd->ReadSectionX_Size();
         SectionY_Size.image = cmd->ReadSectionY_Size();
@@ -177,7 +194,7 @@ bool CCfgExchange::UploadFromDevice(ProgressCallback callback, void* context) {
         SectionTU_Size.image = cmd->ReadSectionTU_Size();
         SectionTUD_Size.image = cmd->ReadSectionTUD_Size();
         cmd->UnlockAndRunP5_01();
-        progress(100);
+        progress(TransferStep::Finished);
         DataValid = true;
         return true;
     } catch (const std::u16string&) {

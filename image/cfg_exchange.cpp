@@ -7,6 +7,21 @@ CCfgExchange& GetCfgExchange() {
     return instance;
 }
 
+void CCfgExchange::ClearContent() {
+    for (SizePair* size : {&SectionX_Size, &SectionY_Size, &SectionDV_Size, &ActualDV_Size, &SectionP_Size,
+                           &SectionDH_Size, &SectionMV_Size, &SectionT_Size, &SectionTU_Size, &SectionTUD_Size,
+                           &AutoDV_StartAddr, &ActualAutoDV_Size, &FAT_TableVersion})
+        *size = SizePair{};
+    for (WordBuffer* buffer : {&ProgramData, &DVData, &DHData, &AutoDVData}) buffer->reset();
+    MHData.reset();
+    IncludeProgramDV = IncludeDH = IncludeMH = IncludePara = 0;
+    DataValid = false;
+    FormatVersion = 1;
+    ProgramChecksum = 0;
+    PartNumber.clear();
+    MachineKey.clear();
+}
+
 // A 32-bit checksum over the DV and Auto DV words, folded into the last two
 // words of the Program before it is downloaded.
 void CCfgExchange::FoldProgramChecksum() {

@@ -67,6 +67,13 @@ public:
 
     // Where DownloadToDevice shows a failure; none: the failure is only returned.
     void SetMessageBox(IMessageBox* box) { m_pMessageBox = box; }
+    // The message that ended the last DownloadToDevice, empty when it finished.
+    const std::u16string& LastFailure() const { return m_strLastFailure; }
+
+    // Forgets the configuration held (sizes, contents, includes, part number,
+    // machine key, DataValid) before another one is read in, so that nothing of
+    // an earlier image or drive stays behind; the wiring stays.
+    void ClearContent();
 
     IProgramSource* ProgramSource = nullptr;
     IDVSource* DVSource = nullptr;
@@ -106,6 +113,7 @@ public:
 
 private:
     IMessageBox* m_pMessageBox = nullptr;
+    std::u16string m_strLastFailure;
 };
 
 // The single configuration of the process, created on first use.

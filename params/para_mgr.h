@@ -52,6 +52,9 @@ public:
     // writable, else the user's data directory (see GetPcfDirectory).
     void SetPcfRoot(const std::u16string& root) { m_pcfRoot = root; }
 
+    // Forgets every group and item (the held identity stays).
+    void ClearTable();
+
     int GroupCount() const { return static_cast<int>(m_pGroupCap.size()); }
     // The group number of table entry k: 0, 1, ... then -1, -2, ...
     int GroupNumber(int k) const { return k < m_nGroupCount ? k : m_nGroupCount - k - 1; }
@@ -69,7 +72,6 @@ public:
     IWindow* m_hNotifyWnd = nullptr;
 
 private:
-    void ClearTable();
     void Log(std::u16string line);
     void Post(uint32_t message, WPARAM wParam, LPARAM lParam);
     std::u16string AxisPrefix(int axis) const;

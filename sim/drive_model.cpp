@@ -74,6 +74,11 @@ void DriveModel::ProtectRegister(uint16_t address) {
     m_protected.insert(address);
 }
 
+void DriveModel::UnprotectRegister(uint16_t address) {
+    std::lock_guard lock(m_mutex);
+    m_protected.erase(address);
+}
+
 void DriveModel::SetConfig(uint16_t address, const ConfigRecord& record) {
     std::lock_guard lock(m_mutex);
     m_configs[address] = record;

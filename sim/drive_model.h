@@ -41,6 +41,7 @@ public:
     uint16_t Register(uint16_t address) const;
     // A write to a protected register is refused with code 0x28.
     void ProtectRegister(uint16_t address);
+    void UnprotectRegister(uint16_t address);
     void SetConfig(uint16_t address, const ConfigRecord& record);
     void SetArea(uint8_t area, std::vector<uint16_t> words);
     std::vector<uint16_t> Area(uint8_t area) const;

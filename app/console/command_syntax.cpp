@@ -22,12 +22,14 @@ const Subcommand kSubcommands[] = {
     {"download",
      "tarn download IMAGE.tkw --port PORT [--port PORT ...] [--station TEXT] [--no-program] "
      "[--no-dh] [--no-mh]"
-     " [--no-para] [--yes] [--verify] [--json] [--trace FILE]",
+     " [--no-para] [--yes] [--verify] [--snapshot FILE] [--json] [--trace FILE]",
      "Write an image file into the drive, as Download does; with several ports into every drive at "
      "once"},
     {"compare", "tarn compare IMAGE.tkw --port PORT [--station TEXT] [--json] [--trace FILE]",
      "List every difference between an image file and what the drive holds"},
     {"diff", "tarn diff A.tkw B.tkw [--json]", "List every difference between two image files"},
+    {"history", "tarn history [--json] [--last N]",
+     "Show the service history: every transfer of this user, newest first"},
     {"inspect", "tarn inspect IMAGE.tkw [--json]", "Show what an image file holds"},
     {"sim",
      "tarn sim [DRIVE.json] [--link PATH] [--state FILE] [--station N] [--ascii] [--baud RATE] "
@@ -145,6 +147,9 @@ void DescribeCommands(CLI::App& app) {
     Flag(download, "--verify",
          "After \"Finished!\", read back what was written and compare it; any difference fails the "
          "download");
+    Value(download, "--snapshot", "FILE",
+          "Before the first write, read the drive as an upload does and save it to FILE (the way "
+          "back: download FILE); when that fails nothing is written. One drive only");
     Result(download);
     Trace(download);
     // A clone's child hands its result document to the clone on this descriptor.
@@ -161,6 +166,10 @@ void DescribeCommands(CLI::App& app) {
     Argument(diff, "A.tkw", "The first image file")->required();
     Argument(diff, "B.tkw", "The second image file")->required();
     Json(diff, "Print one document with the differences");
+
+    CLI::App* history = Add(app, "history");
+    Json(history, "Print the records as one JSON array");
+    Value(history, "--last", "N", "Only the newest N records")->check(CLI::Range(1, 1000000));
 
     CLI::App* inspect = Add(app, "inspect");
     Argument(inspect, "IMAGE.tkw", "The image file to show")->required();

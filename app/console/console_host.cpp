@@ -23,8 +23,7 @@ void ConsoleHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
     if (m_upload.noPara) view.SetChecked(IDC_CHK_PARA, false);
     dialog.OnBnClickedUpload();
     RunUntil(view, [&dialog] { return !dialog.IsBusy(); }, m_owner);
-    m_uploadFinished = view.EndsWith(u"Finished!");
-    view.EndDialog(m_uploadFinished ? IDOK : IDCANCEL);
+    view.EndDialog(dialog.Outcome().Finished() ? IDOK : IDCANCEL);
     view.SetWindowProc(nullptr);  // the dialog object ends with this run
 }
 

@@ -32,9 +32,8 @@ public:
     void RunAboutDialog() override;
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
 
-    // Whether an upload dialog ran, and whether its log ended with "Finished!".
+    // Whether an upload dialog ran.
     bool UploadRan() const { return !m_views.empty(); }
-    bool UploadFinished() const { return m_uploadFinished; }
 
 private:
     ConsoleIo& m_io;
@@ -42,7 +41,6 @@ private:
     ConsoleView* m_owner = nullptr;
     // Kept until the host goes, so that an ended dialog never holds a dangling view.
     std::vector<std::unique_ptr<ConsoleView>> m_views;
-    bool m_uploadFinished = false;
 };
 
 }  // namespace tarn::console

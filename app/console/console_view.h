@@ -30,7 +30,6 @@ public:
     MessageWindow& Loop() { return m_window; }
 
     const std::vector<std::u16string>& LogLines() const { return m_log; }
-    bool EndsWith(std::u16string_view line) const { return !m_log.empty() && m_log.back() == line; }
     bool Ended() const { return m_ended; }
     bool TimerSet(int id) const { return m_timers.count(id) != 0; }
     // The earliest timer deadline, if any timer runs.

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -72,7 +73,13 @@ ordered_json ComparisonFields(const DriveComparison& comparison) {
 }  // namespace
 
 int RunDriveCommand(const CommandLine& line, IProfile& profile) {
-    if (line.command == "download" && line.Values("--port").size() > 1) return RunClone(line);
+    if (line.command == "download" && line.Values("--port").size() > 1) {
+        if (line.Value("--snapshot")) {
+            std::fputs("tarn: --snapshot takes one drive: give one --port\n", stderr);
+            return 2;
+        }
+        return RunClone(line);
+    }
     const bool compare = line.command == "compare";
     const int unread = compare ? 3 : 1;  // the status when the drive could not be reached or read
     const std::string port = *line.Value("--port");
@@ -118,6 +125,8 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
         } else {
             DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"),
                                   line.Has("--no-mh"), line.Has("--no-para")};
+            if (auto snapshot = line.Value("--snapshot"))
+                session.Dialog().SetDownloadSafety({true, std::filesystem::path(*snapshot), false});
             if (session.Download(line.arguments[0], choice) != 0)
                 return finish(station, "failed", 1);
             if (!line.Has("--verify")) return finish(station, "finished", 0);

@@ -35,7 +35,7 @@ DriveComparison CompareDrive(Session& session, const Configuration& image) {
 
 DriveComparison VerifyDownload(Session& session) {
     CTarnToolkitDlg& dialog = session.Dialog();
-    const CCfgExchange& written = GetCfgExchange();
+    const CCfgExchange& written = dialog.Configuration();
     CompareScope scope;
     scope.identity = false;  // checked before the download, and not written
     scope.sizes = written.DownloadSizes;

@@ -9,6 +9,7 @@
 #include "app/console/console_io.h"
 #include "app/console/diff_command.h"
 #include "app/console/drive_command.h"
+#include "app/console/history_command.h"
 #include "app/console/image_report.h"
 #include "app/console/ports_command.h"
 #include "app/console/sim_command.h"
@@ -35,6 +36,10 @@ int Run(int argc, char** argv) {
         return 2;
     }
     if (line.command == "diff") return RunDiff(line.arguments[0], line.arguments[1], line.Has("--json"));
+    if (line.command == "history") {
+        const auto last = line.Value("--last");
+        return ShowHistory(line.Has("--json"), last ? std::optional<int>(std::stoi(*last)) : std::nullopt);
+    }
     if (line.command == "inspect") {
         ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
         return Inspect(line.arguments[0], line.Has("--json"), io);

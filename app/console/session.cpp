@@ -21,7 +21,7 @@ Session::Session(IProfile& profile, ConsoleIo& io, UploadChoice upload, PortRoot
       m_host(io, std::move(upload)),
       m_view(io, IDC_LOG, IDC_PROGRESS),
       // The port trace lines stay off stdout, which carries the log alone.
-      m_dialog(profile, m_host, CTarnToolkitDlg::Options{std::move(ports), nullptr}) {
+      m_dialog(profile, m_host, CTarnToolkitDlg::Options{std::move(ports), nullptr, {}, false}) {
     m_host.SetOwner(&m_view);
     m_view.SetWindowProc([this](uint32_t message, WPARAM wParam, LPARAM lParam) {
         return m_dialog.WindowProc(message, wParam, lParam);
@@ -87,7 +87,7 @@ int Session::Upload() {
         SayLinkReason("the upload did not start");
         return 1;
     }
-    if (m_host.UploadFinished()) return 0;
+    if (m_dialog.LastUpload().Finished()) return 0;
     if (m_io.Declined())
         m_io.Error("the image exists and was not replaced: nothing was read (answer on a terminal, or give --yes)");
     else if (!m_io.Reported())
@@ -102,7 +102,7 @@ int Session::Download(const std::string& image, const DownloadChoice& choice) {
     }
     m_view.SetText(IDC_FILE, FromUtf8(image));
     m_dialog.OnEnChangeFile();
-    if (!m_dialog.m_bImageLoaded) {
+    if (!m_dialog.ImageLoaded()) {
         if (!m_io.Reported()) m_io.Error(image + " is not an image that loads");
         return 1;
     }
@@ -112,8 +112,9 @@ int Session::Download(const std::string& image, const DownloadChoice& choice) {
     if (choice.noPara) m_view.SetChecked(IDC_CHK_PARA, false);
     m_dialog.OnBnClickedDownload();
     RunUntil(m_view, [this] { return !m_dialog.IsBusy(); });
-    if (m_view.EndsWith(u"Finished!")) return 0;
-    if (m_io.Declined())
+    const TransferOutcome& outcome = m_dialog.LastDownload();
+    if (outcome.Finished()) return 0;
+    if (outcome.result == TransferOutcome::Result::Declined || m_io.Declined())
         m_io.Error("not confirmed: nothing was written (answer on a terminal, or give --yes)");
     else if (!m_io.Reported())
         SayLinkReason("the download failed");

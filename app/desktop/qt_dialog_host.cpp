@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "app/desktop/qt_dialog_view.h"
+#include "app/desktop/table_dialog.h"
 #include "app/desktop/template_dialog.h"
 #include "app/dlg_toolkit_upload.h"
 
@@ -41,6 +42,11 @@ void QtDialogHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
     // The dialog ends only once its worker's last message has been handled.
     view.SetWindowProc(nullptr);
     dialog.Attach(nullptr);
+}
+
+void QtDialogHost::RunTableDialog(const TableReport& report) {
+    TableDialog dialog(report, m_owner);
+    dialog.exec();
 }
 
 }  // namespace tarn::desktop

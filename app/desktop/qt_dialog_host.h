@@ -15,6 +15,7 @@ public:
     int RunConfirmDialog() override;
     void RunAboutDialog() override;
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
+    void RunTableDialog(const TableReport& report) override;
 
 private:
     QWidget* m_owner = nullptr;

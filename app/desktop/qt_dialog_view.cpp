@@ -197,6 +197,24 @@ void QtDialogView::AppendSystemMenuItem(int command, const std::u16string& text)
     m_dialog->AppendSystemMenuItem(command, ToQt(text));
 }
 
+void QtDialogView::AppendMenuItem(const MenuItem& item) {
+    m_dialog->AppendMenuItem(item.command, ToQt(item.text), QKeySequence(ToQt(item.shortcut)), item.checkable,
+                             item.checked);
+}
+
+void QtDialogView::SetMenuItemChecked(int command, bool checked) {
+    if (QAction* action = m_dialog->MenuAction(command)) action->setChecked(checked);
+}
+
+std::optional<std::u16string> QtDialogView::OpenFileDialog(const std::u16string& title, const std::u16string& filter) {
+    QFileDialog dialog(m_dialog.get(), ToQt(title));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(ToQtNameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return FromQt(dialog.selectedFiles().first());
+}
+
 int QtDialogView::MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) {
     QMessageBox box(ToQtIcon(icon), ToQt(kApplicationName), ToQt(text), QMessageBox::NoButton, m_dialog.get());
     box.setTextFormat(Qt::PlainText);

@@ -52,6 +52,9 @@ public:
     void KillTimer(int timerId) override;
     void SetFileBrowse(int id, const std::u16string& defaultExtension, const std::u16string& filter) override;
     void AppendSystemMenuItem(int command, const std::u16string& text) override;
+    void AppendMenuItem(const MenuItem& item) override;
+    void SetMenuItemChecked(int command, bool checked) override;
+    std::optional<std::u16string> OpenFileDialog(const std::u16string& title, const std::u16string& filter) override;
     int MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) override;
     std::optional<std::u16string> SaveFileDialog(const std::u16string& title, const std::u16string& filter,
                                                  const std::u16string& defaultExtension,

@@ -140,6 +140,31 @@ void TemplateDialog::AppendSystemMenuItem(int command, const QString& text) {
     });
 }
 
+QAction* TemplateDialog::AppendMenuItem(int command, const QString& text, const QKeySequence& shortcut,
+                                        bool checkable, bool checked) {
+    if (m_menuActions.empty()) m_systemMenu.addSeparator();
+    QAction* item = m_systemMenu.addAction(text);
+    item->setCheckable(checkable);
+    item->setChecked(checked);
+    if (!shortcut.isEmpty()) {
+        item->setShortcut(shortcut);
+        item->setShortcutContext(Qt::WindowShortcut);
+        addAction(item);  // the shortcut works with the menu closed
+    }
+    // A checkable item shows the state the logic sets, not one Qt toggles on its own.
+    connect(item, &QAction::triggered, this, [this, command, item, checkable] {
+        if (checkable) item->setChecked(!item->isChecked());
+        if (m_sysCommand) m_sysCommand(command);
+    });
+    m_menuActions[command] = item;
+    return item;
+}
+
+QAction* TemplateDialog::MenuAction(int command) const {
+    auto it = m_menuActions.find(command);
+    return it == m_menuActions.end() ? nullptr : it->second;
+}
+
 void TemplateDialog::reject() {
     if (m_cancel)
         m_cancel();

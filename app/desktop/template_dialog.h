@@ -35,6 +35,11 @@ public:
     // The window's command menu: on this desktop a context menu on the
     // window's surface. Choosing an item calls the handler with its command.
     void AppendSystemMenuItem(int command, const QString& text);
+    // Further items of that menu; their shortcuts work while the window is active.
+    QAction* AppendMenuItem(int command, const QString& text, const QKeySequence& shortcut, bool checkable,
+                            bool checked);
+    // The item of a command, null when there is none.
+    QAction* MenuAction(int command) const;
     void SetSysCommandHandler(std::function<void(int)> handler) { m_sysCommand = std::move(handler); }
     QMenu& SystemMenu() { return m_systemMenu; }
     // A press on any point of the surface that no control covers moves the window.
@@ -57,6 +62,7 @@ private:
     std::function<void()> m_cancel;
     std::function<void(int)> m_sysCommand;
     QMenu m_systemMenu;
+    std::map<int, QAction*> m_menuActions;
     bool m_movableBySurface = false;
 };
 

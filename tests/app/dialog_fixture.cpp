@@ -48,13 +48,14 @@ void DialogTest::StartDialog(bool listDrive) {
     options.ports.sysRoot = dir / "sys";
     options.ports.devRoot = dir / "dev";
     options.portTrace = nullptr;
+    options.dataFolder = dataFolder.empty() ? dir / "data" : dataFolder;
     dlg = std::make_unique<CTarnToolkitDlg>(profile, host, options);
     view = std::make_unique<RecordingView>(
         [this](uint32_t m, WPARAM w, LPARAM l) { return dlg->WindowProc(m, w, l); });
     dlg->Attach(view.get());
     dlg->OnInitDialog();
     dlg->m_CmdImpl.GetCmd()->SetClock(&clock);
-    dlg->m_ParaMgr.SetPcfRoot(FromUtf8((dir / "pcf").string()));
+    dlg->SetPcfRoot(FromUtf8((dir / "pcf").string()));
     if (listDrive) {
         ASSERT_GT(dlg->UsePort(FromUtf8(drive->Path())), 0);
     }

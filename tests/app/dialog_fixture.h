@@ -53,6 +53,7 @@ protected:
     std::vector<std::string> Traffic();
 
     std::filesystem::path dir;
+    std::filesystem::path dataFolder;  // empty: dir / "data"
     MemoryProfile profile;
     ScriptedHost host;
     std::shared_ptr<sim::ServoDrive> model;

@@ -2,6 +2,7 @@
 // write, the write's log, and every way it stops.
 #include "dialog_fixture.h"
 #include "tests/common/gate_clock.h"
+#include "tests/common/sample_image.h"
 #include "image/image_file.h"
 #include "platform/wide_string.h"
 
@@ -14,24 +15,8 @@ class DownloadTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        CCfgExchange image;
-        CParaMgr noParams;
-        image.ParaMgr = &noParams;
-        image.IncludeProgramDV = image.IncludeDH = image.IncludeMH = 1;
-        image.SectionDH_Size.image = 30;  // larger than the drive's 20
-        image.DHData = std::vector<uint16_t>(30, 7);
-        image.SectionP_Size.image = 6;
-        image.ProgramData = std::vector<uint16_t>(6, 9);
-        image.ActualDV_Size.image = 2;
-        image.DVData = std::vector<uint16_t>{1, 2};
-        image.MHData.emplace();
-        image.MHData->fill(5);
-        image.PartNumber = u"PN-7";
-        image.MachineKey = u"4711";
-        CDevInfo identity;
-        identity.SetDefaults();
         path = FromUtf8((dir / "drive.tkw").string());
-        ASSERT_TRUE(WriteImageFile(path, identity, image));
+        ASSERT_TRUE(WriteSampleImage(dir / "drive.tkw", 30, true));  // DH larger than the drive's 20
         StartDialog();
         PressOnline();
         ASSERT_TRUE(dlg->m_bOnline);
@@ -161,6 +146,72 @@ TEST_F(DownloadTest, RefusedImagesShowTheContainerMessage) {
     EXPECT_EQ(view->boxes, std::vector<std::string>{"The Content is error"});
     EXPECT_FALSE(dlg->m_bImageLoaded);
     EXPECT_FALSE(view->enabled[IDC_CHK_DH]);
+}
+
+}  // namespace tarn::test
+
+namespace tarn::test {
+
+// Whatever the upload dialog does after the image was loaded (a backup, the
+// careful technician's way; a cancelled save; a read that fails), Download
+// writes the loaded image.
+TEST_F(DownloadTest, AnUploadAfterTheLoadLeavesTheLoadedImageToDownload) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> saveAs;  // none: the save dialog is cancelled
+        bool readFails;
+        TransferOutcome::Result upload;
+    };
+    const Case cases[] = {{"backup", "backup.tkw", false, TransferOutcome::Result::Finished},
+                          {"cancelled save", std::nullopt, false, TransferOutcome::Result::Declined},
+                          {"failed read", "failed.tkw", true, TransferOutcome::Result::Failed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        model->SetArea(0, std::vector<uint16_t>(20, 0xD1));
+        ChooseImage();
+        if (c.readFails) model->ProtectRegister(0x0310);  // P3-08 refuses the read's first write
+        host.uploadScript = [&](RecordingView& upload, CDlgToolkitUpload& dialog) {
+            if (c.saveAs) upload.saveAs = FromUtf8((dir / *c.saveAs).string());
+            dialog.OnBnClickedUpload();
+        };
+        dlg->OnBnClickedGenerate();
+        EXPECT_EQ(dlg->LastUpload().result, c.upload);
+        EXPECT_EQ(view->texts[IDC_PART_NUMBER], u"PN-7 (Machine key=xxxx)");
+        EXPECT_TRUE(view->checked[IDC_CHK_PROGRAM] && view->checked[IDC_CHK_DH]) << "the boxes stay";
+        if (c.readFails) model->UnprotectRegister(0x0310);
+        Download();
+        EXPECT_TRUE(dlg->LastDownload().Finished()) << ToUtf8(dlg->LastDownload().message);
+        EXPECT_EQ(model->Area(0), std::vector<uint16_t>(30, 7)) << "the image's DH, not the drive's";
+        const auto dv = model->Area(1);
+        ASSERT_GE(dv.size(), 2u);
+        EXPECT_EQ(std::vector<uint16_t>(dv.begin(), dv.begin() + 2), (std::vector<uint16_t>{1, 2}));
+    }
+}
+
+// An image loaded after one with a part number and a machine key, but with
+// neither: nothing of the first stays, in the label or in the configuration.
+TEST_F(DownloadTest, ALaterImageLeavesNothingOfTheEarlierOne) {
+    ChooseImage();
+    CCfgExchange plain;
+    CParaMgr noParams;
+    plain.ParaMgr = &noParams;
+    CDevInfo identity;
+    identity.SetDefaults();
+    const std::u16string second = FromUtf8((dir / "plain.tkw").string());
+    ASSERT_TRUE(WriteImageFile(second, identity, plain));
+    view->texts[IDC_FILE] = second;
+    dlg->OnEnChangeFile();
+    EXPECT_EQ(view->texts[IDC_PART_NUMBER], u"");
+    EXPECT_TRUE(dlg->Configuration().MachineKey.empty()) << "a later Program download would use no key";
+    EXPECT_EQ(dlg->Configuration().SectionDH_Size.image, 0);
+
+    // A field that names no image: nothing is loaded, and a Download loads before it writes.
+    view->texts[IDC_FILE] = FromUtf8((dir / "missing.tkw").string());
+    dlg->OnEnChangeFile();
+    EXPECT_FALSE(dlg->ImageLoaded());
+    Download();
+    EXPECT_EQ(dlg->LastDownload().result, TransferOutcome::Result::NotStarted);
+    EXPECT_TRUE(Traffic().empty()) << "nothing written";
 }
 
 }  // namespace tarn::test

@@ -9,6 +9,7 @@ WorkflowRig::WorkflowRig(const std::string& devicePath, const std::filesystem::p
     options.ports.sysRoot = workDir / "no-sys";
     options.ports.devRoot = workDir / "no-dev";
     options.portTrace = nullptr;
+    options.dataFolder = workDir / "data";
     m_dlg = std::make_unique<CTarnToolkitDlg>(m_profile, *this, options);
     m_view = std::make_unique<RecordingView>(
         [this](uint32_t m, WPARAM w, LPARAM l) { return m_dlg->WindowProc(m, w, l); });
@@ -16,7 +17,7 @@ WorkflowRig::WorkflowRig(const std::string& devicePath, const std::filesystem::p
     m_dlg->OnInitDialog();
     // The burn's pause and the ready wait pass at once.
     m_dlg->m_CmdImpl.GetCmd()->SetClock(&m_clock);
-    m_dlg->m_ParaMgr.SetPcfRoot(FromUtf8((workDir / "pcf").string()));
+    m_dlg->SetPcfRoot(FromUtf8((workDir / "pcf").string()));
     m_dlg->UsePort(FromUtf8(devicePath));
 }
 

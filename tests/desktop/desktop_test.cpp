@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QtTest>
 #include <filesystem>
-#include <nlohmann/json.hpp>
 
 #include "app/desktop/file_edit.h"
 #include "app/desktop/main_dialog.h"
@@ -24,9 +23,9 @@
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 #include "tests/common/gate_clock.h"
+#include "tests/common/sample_image.h"
 #include "tests/common/standard_drive.h"
 #include "tests/desktop/pixels.h"
-#include "tests/tarn/tarn_process.h"
 #include "widgets/button_st.h"
 #include "window_script.h"
 
@@ -58,7 +57,7 @@ private slots:
     void cleanup();
     void connectsByItselfAtTheDrivesStation();
     void loadsTheTypedImageAndDownloadsIt();
-    void uploadDialogSavesAnImageThatInspectReads();
+    void aBackupAfterTheLoadLeavesTheLoadedImageToDownload();
     void keysEndTheDialogAndTheMenuOpensTheAboutBox();
     void templatesFitTheirDialogs();
 
@@ -109,12 +108,13 @@ void DesktopTest::StartDialog(bool listDrive) {
     options.ports.sysRoot = m_dir / "sys";
     options.ports.devRoot = m_dir / "dev";
     options.portTrace = nullptr;
+    options.dataFolder = m_dir / "data";
     m_dialog = std::make_unique<MainDialog>(m_profile, options);
     std::optional<std::u16string> port;
     if (listDrive) port = FromUtf8(m_drive->Path());
     QVERIFY(m_dialog->Init(port));
     m_dialog->Logic().m_CmdImpl.GetCmd()->SetClock(&m_clock);
-    m_dialog->Logic().m_ParaMgr.SetPcfRoot(FromUtf8((m_dir / "pcf").string()));
+    m_dialog->Logic().SetPcfRoot(FromUtf8((m_dir / "pcf").string()));
 }
 
 void DesktopTest::ShowOnline() {
@@ -142,23 +142,8 @@ void DesktopTest::connectsByItselfAtTheDrivesStation() {
 
 void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
     StartDrive(1);
-    // An image with the Program part, DH and MH, without parameters.
-    CCfgExchange image;
-    CParaMgr noParams;
-    image.ParaMgr = &noParams;
-    image.IncludeProgramDV = image.IncludeDH = image.IncludeMH = 1;
-    image.SectionDH_Size.image = 20;
-    image.DHData = std::vector<uint16_t>(20, 7);
-    image.SectionP_Size.image = 6;
-    image.ProgramData = std::vector<uint16_t>(6, 9);
-    image.ActualDV_Size.image = 2;
-    image.DVData = std::vector<uint16_t>{1, 2};
-    image.MHData.emplace();
-    image.MHData->fill(5);
-    CDevInfo identity;
-    identity.SetDefaults();
     const QString path = QString::fromStdString((m_dir / "drive.tkw").string());
-    QVERIFY(WriteImageFile(FromQt(path), identity, image));
+    QVERIFY(test::WriteSampleImage(m_dir / "drive.tkw", 20));
 
     StartDialog();
     ShowOnline();
@@ -203,10 +188,13 @@ void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
     QVERIFY(m_model->Area(0) == std::vector<uint16_t>(20, 7));
 }
 
-void DesktopTest::uploadDialogSavesAnImageThatInspectReads() {
+void DesktopTest::aBackupAfterTheLoadLeavesTheLoadedImageToDownload() {
     StartDrive(1);
     StartDialog();
     ShowOnline();
+    // The image to restore is loaded first, then the drive is backed up.
+    QVERIFY(test::WriteSampleImage(m_dir / "restore.tkw", 20));
+    QTest::keyClicks(Control<FileEdit>(IDC_FILE), QString::fromStdString((m_dir / "restore.tkw").string()));
     const QString path = QString::fromStdString((m_dir / "backup.tkw").string());
     QStringList uploadLog;
     QString saveTitle, saveSuffix;
@@ -245,13 +233,23 @@ void DesktopTest::uploadDialogSavesAnImageThatInspectReads() {
     QCOMPARE(uploadLog.first(), QStringLiteral("Read data from DUT..."));
     QCOMPARE(uploadLog.last(), QStringLiteral("Finished!"));
 
-    const test::TarnResult inspect = test::RunTarn({"inspect", path.toStdString(), "--json"}, (m_dir / "p.ini").string());
-    QCOMPARE(inspect.status, 0);
-    const auto doc = nlohmann::json::parse(inspect.out);
-    const nlohmann::json includes = {{"programDV", false}, {"dh", true}, {"mh", true}, {"parameters", true}};
-    QVERIFY(doc["identity"] == nlohmann::json::array({3, 6, 5}));
-    QVERIFY(doc["includes"] == includes);
-    QCOMPARE(doc["parameters"]["items"].size(), size_t{23});
+    CCfgExchange backup;
+    CParaMgr params;
+    backup.ParaMgr = &params;
+    CDevInfo info;
+    QVERIFY(ReadImageFile(FromQt(path), info, backup).ok());
+    QCOMPARE(info.m_wIdent2, int16_t{6});
+    QVERIFY(!backup.IncludeProgramDV && backup.IncludeDH && backup.IncludeMH && backup.IncludePara);
+    QCOMPARE(params.Items(0).size() + params.Items(1).size(), size_t{23});
+
+    // Download writes the image that was loaded, not the backup just read.
+    WindowScript confirm;
+    confirm.Then(WindowScript::Caption(ToQt(kConfirmCaption)), [](QWidget* window) { Click(window, IDOK); });
+    QTest::mouseClick(Control<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
+    QVERIFY(confirm.Done());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
+    QVERIFY(m_dialog->Logic().LastDownload().Finished());
+    QVERIFY(m_model->Area(0) == std::vector<uint16_t>(20, 7));
 }
 
 void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
@@ -313,7 +311,9 @@ void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
     QVERIFY(script.Done());
     QCOMPARE(browseFilters, QStringList{"Kestrel Image (*.tkw)"});
     QCOMPARE(browseSuffix, QStringLiteral("Image"));
-    QCOMPARE(menuItems, QStringList{ToQt(kAboutMenuItem)});
+    QCOMPARE(menuItems, (QStringList{ToQt(kAboutMenuItem), ToQt(kMenuCompareDrive), ToQt(kMenuCompareImages),
+                                     ToQt(kMenuVerifyAfter), ToQt(kMenuSnapshotBefore), ToQt(kMenuRestoreSnapshot),
+                                     ToQt(kMenuServiceHistory)}));
     QCOMPARE(aboutTexts, (QStringList{ToQt(kAboutText), ToQt(kAboutOk)}));
     QVERIFY(Main().isVisible());
 }

@@ -42,8 +42,11 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& profile, in
     if (errRead) posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("TARN_PROFILE=", 0) != 0) env.emplace_back(*e);
+        if (std::string(*e).rfind("TARN_PROFILE=", 0) != 0 && std::string(*e).rfind("TARN_DATA_DIR=", 0) != 0)
+            env.emplace_back(*e);
     env.push_back("TARN_PROFILE=" + profile);
+    // The service history and snapshots of a run stay beside its profile.
+    env.push_back("TARN_DATA_DIR=" + (std::filesystem::path(profile).parent_path() / "data").string());
     std::vector<char*> argv{const_cast<char*>(TARN_EXECUTABLE)}, envp;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
