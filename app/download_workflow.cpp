@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/comparison_report.h"
 #include "app/progress_display.h"
 #include "app/tarn_toolkit_dlg.h"
 #include "device/transfer_progress.h"
 #include "image/image_file.h"
 #include "image/stored_file.h"
 #include "platform/wide_string.h"
+#include "review/difference_rows.h"
+#include "review/drive_comparison.h"
 
 namespace tarn {
 
@@ -187,12 +190,17 @@ bool CTarnToolkitDlg::StartWrite() {
     AddLog(u"Write data to DUT...");
     m_nOperation = 3;
     m_snapshotTaken.reset();
+    m_verifyDifferences.reset();
+    StartWorker();
+    return true;
+}
+
+void CTarnToolkitDlg::StartWorker() {
     if (m_worker.joinable()) m_worker.join();
     // No second transfer, connect or upload while this one runs.
     m_busy = true;
     EnableTransferInputs(false);
     m_worker = std::thread([this] { RunOperation(); });
-    return true;
 }
 
 int CTarnToolkitDlg::RunOperation() {
@@ -201,9 +209,35 @@ int CTarnToolkitDlg::RunOperation() {
         const bool ok = m_Cfg.DownloadToDevice(m_view->Window());
         ReportResult(ok);
         m_workerOutcome = ok ? TransferOutcome::Done() : TransferOutcome::Failed(m_Cfg.LastFailure());
+        if (ok && m_safety.verify) m_workerOutcome = VerifyWritten();
+    } else if (m_nOperation == kOperationCompare) {
+        RunComparison();
     }
     m_view->Window()->Send(WM_WORKER_ENDED, 0, 0);
     return 0;
+}
+
+TransferOutcome CTarnToolkitDlg::VerifyWritten() {
+    Log(u"Verifying...");
+    try {
+        const review::Comparison read = review::VerifyDownload(m_CmdImpl, {m_ImageInfo, m_Cfg, m_ParaMgr});
+        m_verifyDifferences = static_cast<int>(read.differences.size());
+        if (read.Same()) {
+            Log(u"Verified");
+            return TransferOutcome::Done();
+        }
+        Log(u"Verify failed");
+        const std::u16string summary = FromUtf8(review::Summary(read, ""));
+        m_messageBox->Show(u"Verify failed: the drive does not hold what was written. " + summary +
+                               FirstDifferences(read, 5),
+                           MbButtons::Ok, MbIcon::Warning);
+        return TransferOutcome::Failed(u"Verify failed: " + summary);
+    } catch (const std::u16string& reason) {
+        Log(u"Verify failed");
+        const std::u16string text = u"Verify failed: the drive could not be read back: " + reason;
+        m_messageBox->Show(text, MbButtons::Ok, MbIcon::Warning);
+        return TransferOutcome::Failed(text);
+    }
 }
 
 void CTarnToolkitDlg::ReportResult(bool ok) {

@@ -138,7 +138,8 @@ std::string CTarnToolkitDlg::PortName() {
 }
 
 void CTarnToolkitDlg::Record(const std::string& operation, const TransferOutcome& outcome,
-                             const std::optional<std::filesystem::path>& image, bool withSelections) {
+                             const std::optional<std::filesystem::path>& image, bool withSelections,
+                             std::optional<int> differences) {
     ServiceRecord record;
     record.operation = operation;
     record.port = PortName();
@@ -152,6 +153,7 @@ void CTarnToolkitDlg::Record(const std::string& operation, const TransferOutcome
                              {"parameters", m_view->IsChecked(IDC_CHK_PARA)}};
     record.result = ResultName(outcome.result);
     record.message = ToUtf8(outcome.message);
+    record.differences = differences;
     if (operation == "download") record.snapshot = m_snapshotTaken;
     std::string reason;
     if (ServiceHistory(m_dataFolder).Append(record, &reason) || m_historyWarned) return;

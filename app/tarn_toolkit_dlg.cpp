@@ -332,11 +332,20 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
         case WM_DIALOG_MESSAGEBOX:
             return WindowMessageBox::Handle(*m_view, lParam);
         case WM_WORKER_ENDED:
-            m_lastDownload = m_workerOutcome;
             m_busy = false;
-            Record("download", m_lastDownload, std::filesystem::path(ToUtf8(m_loaded ? m_loaded->path : u"")), true);
+            if (m_nOperation == kOperationCompare) {
+                // Shown once the worker is free: the table is modal.
+                if (!m_endWhenIdle) m_view->Window()->Post(WM_COMPARISON_READY, 0, 0);
+            } else {
+                m_lastDownload = m_workerOutcome;
+                Record("download", m_lastDownload, std::filesystem::path(ToUtf8(m_loaded ? m_loaded->path : u"")),
+                       true, m_verifyDifferences);
+            }
             EnableTransferInputs(true);
             if (m_endWhenIdle) m_view->EndDialog(*m_endWhenIdle);
+            break;
+        case WM_COMPARISON_READY:
+            ShowComparison();
             break;
         default:
             break;

@@ -23,6 +23,8 @@
 #include "platform/ports/generic_list.h"
 #include "platform/ports/tty_devices.h"
 #include "platform/profile/profile.h"
+#include "review/configuration.h"
+#include "review/difference.h"
 
 namespace tarn {
 
@@ -32,6 +34,7 @@ int& LastStation();
 // Messages of the dialogs' own (not part of the drive's protocol).
 constexpr uint32_t WM_DIALOG_LOG = WM_USER + 600;    // lParam: const std::u16string*
 constexpr uint32_t WM_WORKER_ENDED = WM_USER + 601;  // a worker has done its last step
+constexpr uint32_t WM_COMPARISON_READY = WM_USER + 602;  // a comparison's result is there to show
 
 class CTarnToolkitDlg {
 public:
@@ -139,13 +142,22 @@ private:
     void RestoreLastSnapshot();
     void CompareImageWithDrive();
     void CompareTwoImages();
+    std::unique_ptr<review::Configuration> LoadForComparison(const std::u16string& path);
+    void RunComparison();
+    void ShowComparison();
+    // After a finished write: the drive read back and held against the image.
+    TransferOutcome VerifyWritten();
+    // The worker of a download or a comparison; the inputs that could start
+    // another are disabled while it runs.
+    void StartWorker();
     void ShowServiceHistory();
     // The download's steps around the write, on the worker.
     bool SnapshotBeforeWrite(TransferOutcome& outcome);
     // One record of the service history; a history that cannot be written is
     // said once and never stops a transfer.
     void Record(const std::string& operation, const TransferOutcome& outcome,
-                const std::optional<std::filesystem::path>& image, bool withSelections);
+                const std::optional<std::filesystem::path>& image, bool withSelections,
+                std::optional<int> differences = std::nullopt);
     std::string PortName();
     void StartDownload();
 
@@ -176,6 +188,12 @@ private:
     std::optional<std::filesystem::path> m_snapshotTaken;
     std::filesystem::path m_dataFolder;
     bool m_historyWarned = false;
+    static constexpr int kOperationCompare = 4;  // beside 2 (load) and 3 (write)
+    std::unique_ptr<review::Configuration> m_compareImage;
+    std::u16string m_comparePath;
+    std::optional<review::Comparison> m_comparison;
+    std::u16string m_compareFailure;
+    std::optional<int> m_verifyDifferences;
     Options m_options;
     IDialogView* m_view = nullptr;
     void OnProgress(int code);
