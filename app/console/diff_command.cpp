@@ -18,8 +18,9 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
     review::CompareScope scope;
     scope.imageFields = true;
     const Sides sides{"a", "b"};
-    const auto differences =
-        review::Compare(review::SideOf(*imageA), review::SideOf(*imageB), scope).differences;
+    const review::Comparison comparison =
+        review::Compare(review::SideOf(*imageA), review::SideOf(*imageB), scope);
+    const auto& differences = comparison.differences;
     if (json) {
         const nlohmann::ordered_json document = {
             {"command", "diff"},
@@ -30,7 +31,7 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
         std::printf("%s\n", document.dump(2).c_str());
     } else {
         std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),
-                    RenderDifferences(differences, sides, "The images hold the same.").c_str());
+                    RenderDifferences(comparison, sides, "The images hold the same.").c_str());
     }
     std::fflush(stdout);
     return differences.empty() ? 0 : 1;

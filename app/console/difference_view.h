@@ -36,9 +36,9 @@ nlohmann::ordered_json DifferencesJson(const std::vector<review::Difference>& di
 // One line per difference.
 std::string DifferenceLines(const std::vector<review::Difference>& differences, const Sides& sides);
 
-// The lines, then a line that counts them (or says that the two match, in
-// `matchText`).
-std::string RenderDifferences(const std::vector<review::Difference>& differences, const Sides& sides,
+// The lines of the differences, then a line that counts them (or says that
+// the two match, in `matchText`).
+std::string RenderDifferences(const review::Comparison& comparison, const Sides& sides,
                               const std::string& matchText);
 
 }  // namespace tarn::console

@@ -58,7 +58,7 @@ TEST(Differences, WordRangesAndItemsOneSideLacks) {
                                       {"first": 10, "count": 7, "a": [0, 0, 0, 0], "b": [7, 7, 7, 7]}])"));
     EXPECT_EQ(d[1], ordered_json::parse(R"({"what": "parameter", "id": "P0-01", "axis": 0, "a": "5", "b": null})"));
     EXPECT_EQ(d[2], ordered_json::parse(R"({"what": "parameter", "id": "P1-00", "axis": 2, "a": "1", "b": "2"})"));
-    const std::string text = RenderDifferences(c.differences, sides, "same");
+    const std::string text = RenderDifferences(c, sides, "same");
     for (const char* line : {"DH words         a 20", "DH 3..4          a 0000 0000",
                              "DH 10..16        a 0000 0000 0000 0000 ...",
                              "P0-01 x          a 5                        b (none)", "8 differences."})
