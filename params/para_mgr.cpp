@@ -134,6 +134,18 @@ void CParaMgr::UploadGroup(int k) {
     }
 }
 
+void CParaMgr::CopyDefinitionsFrom(const CParaMgr& other) {
+    m_DevInfo = other.m_DevInfo;
+    m_nAxes = other.m_nAxes;
+    m_nGroupCount = other.m_nGroupCount;
+    m_nExtCount1 = other.m_nExtCount1;
+    m_nExtCount2 = other.m_nExtCount2;
+    m_pGroupCap = other.m_pGroupCap;
+    m_ppItems = other.m_ppItems;
+    for (auto& group : m_ppItems)
+        for (CParaItem& item : group) item.SetCmdImpl(m_pImpl);
+}
+
 bool CParaMgr::UploadValues() {
     try {
         CDeviceCmd* cmd = GetCmd();

@@ -55,6 +55,11 @@ public:
     // Forgets every group and item (the held identity stays).
     void ClearTable();
 
+    // Takes another manager's drive identity, axes, groups and items (their
+    // definitions and values), wired to this manager's command implementation:
+    // a read of a drive for comparison reads the values of the image's items.
+    void CopyDefinitionsFrom(const CParaMgr& other);
+
     int GroupCount() const { return static_cast<int>(m_pGroupCap.size()); }
     // The group number of table entry k: 0, 1, ... then -1, -2, ...
     int GroupNumber(int k) const { return k < m_nGroupCount ? k : m_nGroupCount - k - 1; }

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-#include "app/console/config_differences.h"
+#include "app/console/difference_view.h"
+#include "review/differences.h"
 #include "app/console/loaded_image.h"
 
 namespace tarn::console {
@@ -14,22 +15,23 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
     const auto imageA = LoadImage(a, io);
     const auto imageB = imageA ? LoadImage(b, io) : nullptr;
     if (!imageB) return 3;
-    CompareScope scope;
+    review::CompareScope scope;
     scope.imageFields = true;
     const Sides sides{"a", "b"};
-    const auto differences = Differences({imageA->info, imageA->cfg, imageA->params},
-                                         {imageB->info, imageB->cfg, imageB->params}, scope, sides);
+    const review::Comparison comparison =
+        review::Compare(review::SideOf(*imageA), review::SideOf(*imageB), scope);
+    const auto& differences = comparison.differences;
     if (json) {
         const nlohmann::ordered_json document = {
             {"command", "diff"},
             {"a", a},
             {"b", b},
             {"result", differences.empty() ? "match" : "differs"},
-            {"differences", differences}};
+            {"differences", DifferencesJson(differences, sides)}};
         std::printf("%s\n", document.dump(2).c_str());
     } else {
         std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),
-                    RenderDifferences(differences, sides, "The images hold the same.").c_str());
+                    RenderDifferences(comparison, sides, "The images hold the same.").c_str());
     }
     std::fflush(stdout);
     return differences.empty() ? 0 : 1;

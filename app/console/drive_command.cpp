@@ -66,10 +66,6 @@ private:
     std::unique_ptr<RunRecord> m_record;
 };
 
-ordered_json ComparisonFields(const DriveComparison& comparison) {
-    return {{"differences", comparison.differences}, {"notCompared", comparison.notRead}};
-}
-
 }  // namespace
 
 int RunDriveCommand(const CommandLine& line, IProfile& profile) {

@@ -1,63 +1,47 @@
 #include "app/console/drive_comparison.h"
 
-#include "app/console/drive_reader.h"
+#include "review/difference_rows.h"
+#include "review/drive_comparison.h"
 
 namespace tarn::console {
 
 const Sides kImageAndDrive{"image", "drive"};
 
-namespace {
-
-DriveComparison Compare(Session& session, const ConfigSide& image, const CompareScope& scope,
-                        bool programDVWanted) {
-    CTarnToolkitDlg& dialog = session.Dialog();
-    Configuration drive;
-    ReadDrive(dialog.m_CmdImpl, image.info, image.params,
-              {scope.dh && image.cfg.IncludeDH != 0, scope.mh && image.cfg.IncludeMH != 0,
-               scope.parameters && image.cfg.IncludePara != 0},
-              drive);
-    DriveComparison comparison;
-    comparison.differences =
-        Differences(image, {drive.info, drive.cfg, drive.params}, scope, kImageAndDrive);
-    if (programDVWanted) comparison.notRead = {"DV", "AutoDV", "Program"};
-    return comparison;
-}
-
-}  // namespace
-
 DriveComparison CompareDrive(Session& session, const Configuration& image) {
-    CompareScope scope;
-    scope.programSize = image.cfg.IncludeProgramDV != 0;
-    scope.programDV = false;  // not readable
-    return Compare(session, {image.info, image.cfg, image.params}, scope,
-                   image.cfg.IncludeProgramDV != 0);
+    return review::CompareDrive(session.Dialog().m_CmdImpl, review::SideOf(image));
 }
 
 DriveComparison VerifyDownload(Session& session) {
     CTarnToolkitDlg& dialog = session.Dialog();
-    const CCfgExchange& written = dialog.Configuration();
-    CompareScope scope;
-    scope.identity = false;  // checked before the download, and not written
-    scope.sizes = written.DownloadSizes;
-    scope.programSize = written.DownloadSizes;
-    scope.programDV = false;
-    scope.dh = written.DownloadDH;
-    scope.mh = written.DownloadMH;
-    scope.parameters = written.DownloadPara;
-    scope.downloadableOnly = true;
-    return Compare(session, {dialog.m_ImageInfo, written, dialog.m_ParaMgr}, scope,
-                   written.DownloadProgramDV);
+    return review::VerifyDownload(dialog.m_CmdImpl,
+                                  {dialog.m_ImageInfo, dialog.Configuration(), dialog.m_ParaMgr});
 }
 
 std::string RenderComparison(const DriveComparison& comparison, const std::string& matchText) {
-    std::string text = RenderDifferences(comparison.differences, kImageAndDrive, matchText);
-    if (!comparison.notRead.empty()) {
-        std::string names;
-        for (const std::string& name : comparison.notRead)
-            names += (names.empty() ? "" : ", ") + name;
-        text += "Not compared (the drive does not give them back): " + names + "\n";
-    }
+    std::string text = DifferenceLines(comparison.differences, kImageAndDrive);
+    if (!comparison.notWritten.empty())
+        text += std::string(review::kNotWrittenHeading) + "\n" +
+                DifferenceLines(comparison.notWritten, kImageAndDrive);
+    text += review::Summary(comparison, matchText) + "\n";
+    for (const std::string& line : review::NotComparedLines(comparison)) text += line + "\n";
     return text;
+}
+
+nlohmann::ordered_json ComparisonFields(const DriveComparison& comparison) {
+    nlohmann::ordered_json names = nlohmann::ordered_json::array();
+    int notWrittenItems = 0;
+    for (const review::NotCompared& n : comparison.notCompared) {
+        if (n.why == review::NotComparedReason::NotWritten)
+            notWrittenItems += n.items;
+        else
+            names.push_back(n.what);
+    }
+    nlohmann::ordered_json fields = {
+        {"differences", DifferencesJson(comparison.differences, kImageAndDrive)},
+        {"notWritten", DifferencesJson(comparison.notWritten, kImageAndDrive)},
+        {"notCompared", names}};
+    if (notWrittenItems) fields["notWrittenItems"] = notWrittenItems;
+    return fields;
 }
 
 }  // namespace tarn::console

@@ -5,8 +5,6 @@
 #include <sstream>
 
 #include "app/console/loaded_image.h"
-#include "image/crc32.h"
-#include "platform/wide_string.h"
 
 namespace tarn::console {
 
@@ -14,89 +12,45 @@ namespace {
 
 using nlohmann::ordered_json;
 
-template <typename Words>
-ordered_json Content(const Words& words) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(words.size() * 2);
-    for (uint16_t w : words) {
-        bytes.push_back(static_cast<uint8_t>(w & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(w >> 8));
-    }
-    return {{"words", words.size()}, {"crc32", Crc32(bytes.data(), bytes.size())}};
-}
-
-// A raw number shown as the parameter shows its values (decimals, hex).
-std::string Formatted(const CParaItem& item, int64_t raw) {
-    CParaItem copy = item;
-    copy.m_Value[0] = raw;
-    return ToUtf8(copy.FormatValue());
-}
-
-ordered_json Parameters(const CParaMgr& mgr) {
+ordered_json Parameters(const review::ImageDescription::Parameters& params) {
     ordered_json items = ordered_json::array();
-    for (int k = 0; k < mgr.GroupCount(); ++k) {
-        for (const CParaItem& item : mgr.Items(k)) {
-            ordered_json values = ordered_json::array();
-            for (int axis = 0; axis < mgr.m_nAxes && axis < 4; ++axis)
-                values.push_back(Formatted(item, item.m_Value[axis]));
-            char id[32];
-            std::snprintf(id, sizeof id, "P%d-%02d", item.m_nGroup, item.m_nItem);
-            items.push_back({{"id", id},
-                             {"group", item.m_nGroup},
-                             {"item", item.m_nItem},
-                             {"values", values},
-                             {"default", ToUtf8(item.FormatDefault())},
-                             {"lower", Formatted(item, item.GetLowerLimit())},
-                             {"upper", Formatted(item, item.GetUpperLimit())},
-                             {"comment", ToUtf8(item.m_strComment)}});
-        }
-    }
-    return {{"axes", mgr.m_nAxes}, {"items", items}};
+    for (const auto& item : params.items)
+        items.push_back({{"id", item.id},
+                         {"group", item.group},
+                         {"item", item.item},
+                         {"values", item.values},
+                         {"default", item.defaultValue},
+                         {"lower", item.lower},
+                         {"upper", item.upper},
+                         {"comment", item.comment}});
+    return {{"axes", params.axes}, {"items", items}};
 }
 
 std::string Yes(const ordered_json& flag) { return flag.get<bool>() ? "yes" : "no"; }
 
 }  // namespace
 
-ordered_json DescribeImage(const std::string& file, const CDevInfo& info, const CCfgExchange& cfg,
-                           const CParaMgr* parameters) {
+ordered_json DescriptionJson(const std::string& file, const review::ImageDescription& image) {
     ordered_json d;
     d["file"] = file;
-    d["identity"] = {info.m_wIdent1, info.m_wIdent2, info.m_wIdent3};
-    d["mainVersion"] = info.m_nMainVersion;
-    d["subVersion"] = info.m_nSubVersion;
-    d["extension"] = info.m_nExtension;
-    d["formatVersion"] = cfg.FormatVersion;
-    d["includes"] = {{"programDV", cfg.IncludeProgramDV != 0},
-                     {"dh", cfg.IncludeDH != 0},
-                     {"mh", cfg.IncludeMH != 0},
-                     {"parameters", cfg.IncludePara != 0}};
-    d["partNumber"] = ToUtf8(cfg.PartNumber);
-    d["machineKeySet"] = !cfg.MachineKey.empty();
-    const int t = cfg.SectionT_Size.image, tu = cfg.SectionTU_Size.image, tud = cfg.SectionTUD_Size.image;
-    d["sizes"] = {{"DV", cfg.SectionDV_Size.image},
-                  {"ActualDV", cfg.ActualDV_Size.image},
-                  {"Program", cfg.SectionP_Size.image},
-                  {"DH", cfg.SectionDH_Size.image},
-                  {"MV", cfg.SectionMV_Size.image},
-                  {"X", cfg.SectionX_Size.image},
-                  {"Y", cfg.SectionY_Size.image},
-                  {"T", t},
-                  {"TU", tu},
-                  {"TUD", tud},
-                  {"CU", tu - t},
-                  {"CD", tud / 2 - tu},
-                  {"AutoDVStart", cfg.AutoDV_StartAddr.image},
-                  {"ActualAutoDV", cfg.ActualAutoDV_Size.image},
-                  {"FATVersion", cfg.FAT_TableVersion.image}};
+    d["identity"] = {image.identity[0], image.identity[1], image.identity[2]};
+    d["mainVersion"] = image.mainVersion;
+    d["subVersion"] = image.subVersion;
+    d["extension"] = image.extension;
+    d["formatVersion"] = image.formatVersion;
+    d["includes"] = {{"programDV", image.includesProgramDV},
+                     {"dh", image.includesDH},
+                     {"mh", image.includesMH},
+                     {"parameters", image.includesParameters}};
+    d["partNumber"] = image.partNumber;
+    d["machineKeySet"] = image.machineKeySet;
+    ordered_json sizes = ordered_json::object();
+    for (const auto& [name, size] : image.sizes) sizes[name] = size;
+    d["sizes"] = sizes;
     ordered_json contents = ordered_json::object();
-    if (cfg.DVData) contents["DV"] = Content(*cfg.DVData);
-    if (cfg.AutoDVData) contents["AutoDV"] = Content(*cfg.AutoDVData);
-    if (cfg.ProgramData) contents["Program"] = Content(*cfg.ProgramData);
-    if (cfg.DHData) contents["DH"] = Content(*cfg.DHData);
-    if (cfg.MHData) contents["MH"] = Content(*cfg.MHData);
+    for (const auto& c : image.contents) contents[c.section] = {{"words", c.words}, {"crc32", c.crc32}};
     d["contents"] = contents;
-    d["parameters"] = parameters && cfg.IncludePara ? Parameters(*parameters) : ordered_json();
+    d["parameters"] = image.parameters ? Parameters(*image.parameters) : ordered_json();
     return d;
 }
 
@@ -161,7 +115,8 @@ std::string RenderImageText(const ordered_json& d) {
 int Inspect(const std::string& file, bool json, ConsoleIo& io) {
     const std::unique_ptr<Configuration> image = LoadImage(file, io);
     if (!image) return 1;
-    const ordered_json d = DescribeImage(file, image->info, image->cfg, &image->params);
+    const ordered_json d =
+        DescriptionJson(file, review::DescribeImage(image->info, image->cfg, &image->params));
     const std::string text = json ? d.dump(2) + "\n" : RenderImageText(d);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

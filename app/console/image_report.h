@@ -31,16 +31,13 @@
 #include <string>
 
 #include "app/console/console_io.h"
-#include "image/cfg_exchange.h"
-#include "image/dev_info.h"
-#include "params/para_mgr.h"
+#include "review/image_description.h"
 
 #include <nlohmann/json.hpp>
 
 namespace tarn::console {
 
-nlohmann::ordered_json DescribeImage(const std::string& file, const CDevInfo& info, const CCfgExchange& cfg,
-                                     const CParaMgr* parameters);
+nlohmann::ordered_json DescriptionJson(const std::string& file, const review::ImageDescription& image);
 std::string RenderImageText(const nlohmann::ordered_json& description);
 
 // Loads the image and prints its description on stdout; returns the exit status.

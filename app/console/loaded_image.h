@@ -1,26 +1,15 @@
 #pragma once
-// One drive configuration held apart from the dialogs' own: an image file's
-// content, or what a drive was read into. Each has its device record,
-// configuration object and parameter manager.
+// An image file loaded apart from the dialogs' own configuration
+// (review/configuration.h), with the reason on stderr when it does not load.
 #include <memory>
 #include <string>
 
 #include "app/console/console_io.h"
-#include "image/cfg_exchange.h"
-#include "image/dev_info.h"
-#include "params/para_mgr.h"
+#include "review/configuration.h"
 
 namespace tarn::console {
 
-struct Configuration {
-    Configuration() { cfg.ParaMgr = &params; }
-    Configuration(const Configuration&) = delete;
-    Configuration& operator=(const Configuration&) = delete;
-
-    CDevInfo info;
-    CCfgExchange cfg;
-    CParaMgr params;
-};
+using Configuration = review::Configuration;
 
 // Loads an image file; on failure says why on stderr and returns null.
 std::unique_ptr<Configuration> LoadImage(const std::string& file, ConsoleIo& io);

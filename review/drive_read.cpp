@@ -1,6 +1,6 @@
-#include "app/console/drive_reader.h"
+#include "review/drive_read.h"
 
-namespace tarn::console {
+namespace tarn::review {
 
 namespace {
 
@@ -11,8 +11,8 @@ namespace {
 
 }  // namespace
 
-void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& imageParams,
-               const DriveParts& parts, Configuration& drive) {
+void ReadDrive(ICmdImpl& command, const ConfigSide& image, const DriveParts& parts,
+               Configuration& drive) {
     CDeviceCmd& cmd = *command.GetCmd();
     cmd.m_strLastError.clear();
     drive.cfg.SetCmdImpl(&command);
@@ -23,17 +23,9 @@ void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& ima
     drive.cfg.SectionP_Size.image = drive.cfg.SectionP_Size.drive;
 
     if (parts.parameters) {
-        CParaMgr& params = drive.params;
-        params.m_DevInfo = imageInfo;  // the definitions are the image drive's
-        params.m_nAxes = imageParams.m_nAxes;
-        params.m_nGroupCount = imageParams.m_nGroupCount;
-        params.m_nExtCount1 = imageParams.m_nExtCount1;
-        params.m_nExtCount2 = imageParams.m_nExtCount2;
-        params.m_pGroupCap = imageParams.m_pGroupCap;
-        params.m_ppItems = imageParams.m_ppItems;
-        for (auto& group : params.m_ppItems)
-            for (CParaItem& item : group) item.SetCmdImpl(&command);
-        if (!params.UploadValues()) Unread(cmd, u"the parameters do not read");
+        drive.params.CopyDefinitionsFrom(image.params);
+        drive.params.m_DevInfo = image.info;  // the definitions are the image drive's
+        if (!drive.params.UploadValues()) Unread(cmd, u"the parameters do not read");
     }
     // The upload's own sequence for the sizes and sections; the parameters are
     // read above, where a failure is seen.
@@ -46,4 +38,4 @@ void ReadDrive(ICmdImpl& command, const CDevInfo& imageInfo, const CParaMgr& ima
     drive.cfg.IncludePara = parts.parameters;
 }
 
-}  // namespace tarn::console
+}  // namespace tarn::review
