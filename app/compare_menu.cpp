@@ -7,6 +7,7 @@
 #include "app/dialog_texts.h"
 #include "app/tarn_toolkit_dlg.h"
 #include "platform/wide_string.h"
+#include "review/difference_rows.h"
 #include "review/differences.h"
 #include "review/drive_comparison.h"
 

@@ -34,7 +34,7 @@ int& LastStation();
 // Messages of the dialogs' own (not part of the drive's protocol).
 constexpr uint32_t WM_DIALOG_LOG = WM_USER + 600;    // lParam: const std::u16string*
 constexpr uint32_t WM_WORKER_ENDED = WM_USER + 601;  // a worker has done its last step
-constexpr uint32_t WM_COMPARISON_READY = WM_USER + 602;  // a comparison's result is there to show
+constexpr uint32_t WM_COMPARISON_READY = WM_USER + 603;  // a comparison's result is there to show
 
 class CTarnToolkitDlg {
 public:

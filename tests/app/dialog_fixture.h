@@ -27,6 +27,7 @@ public:
     }
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
     void RunAboutDialog() override { ++abouts; }
+    void RunTableDialog(const TableReport& report) override { tables.push_back(report); }
 
     int confirmAnswer = IDOK;
     int confirms = 0;
@@ -35,6 +36,7 @@ public:
     std::vector<std::string> uploadLog;
     std::vector<std::string> uploadBoxes;
     bool uploadEnded = false;
+    std::vector<TableReport> tables;
 };
 
 

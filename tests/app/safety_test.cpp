@@ -104,6 +104,56 @@ TEST_F(SafetyTest, NoSnapshotNoWrite) {
     }
 }
 
+// Compare from the window's menu, and verify after a download: a drive that
+// matches, one parameter changed, a drive that drops the block writes.
+TEST_F(SafetyTest, CompareAndVerifyFromTheWindow) {
+    Start();
+    const auto image = dir / "a.tkw";
+    Upload(image);
+    view->texts[IDC_FILE] = FromUtf8(image.string());
+    dlg->OnEnChangeFile();
+    auto compare = [&] {
+        host.tables.clear();
+        dlg->OnSysCommand(IDM_COMPARE_DRIVE);
+        EXPECT_TRUE(view->PumpUntil([&] { return !dlg->IsBusy() && !host.tables.empty(); }));
+        return host.tables.empty() ? TableReport{} : host.tables.back();
+    };
+    TableReport same = compare();
+    EXPECT_TRUE(same.rows.empty());
+    EXPECT_EQ(ToUtf8(same.summary).rfind("Nothing differs", 0), 0u) << ToUtf8(same.summary);
+
+    SetParam(1, 5, 0, 77);
+    const TableReport changed = compare();
+    ASSERT_EQ(changed.rows.size(), 1u);
+    EXPECT_EQ(changed.rows[0], (std::vector<std::u16string>{u"P1-05", u"x", u"1", u"77"}));
+
+    // Verify after download: the parameter written back reads back; DH blocks
+    // the drive drops do not.
+    dlg->OnSysCommand(IDM_VERIFY_AFTER);
+    EXPECT_TRUE(dlg->Safety().verify);
+    EXPECT_EQ(profile.GetProfileInt(u"Service", u"VerifyAfterDownload", 0), 1) << "remembered";
+    model->SetArea(0, std::vector<uint16_t>(20, 0));
+    Download(image);
+    EXPECT_TRUE(dlg->LastDownload().Finished()) << ToUtf8(dlg->LastDownload().message);
+    EXPECT_EQ(Log().back(), "Verified");
+
+    sim::Faults faults;
+    faults.lostBlockWrites = -1;
+    drive->SetFaults(faults);
+    model->SetArea(0, std::vector<uint16_t>(20, 0));
+    view->boxes.clear();
+    Download(image);
+    EXPECT_EQ(dlg->LastDownload().result, TransferOutcome::Result::Failed);
+    EXPECT_EQ(Log().back(), "Verify failed");
+    ASSERT_EQ(view->boxes.size(), 1u);
+    EXPECT_NE(view->boxes[0].find("DH"), std::string::npos) << view->boxes[0];
+    const auto records = ServiceHistory(dir / "data").Read().records;
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(records.back()["result"], "failed");
+    EXPECT_GE(records.back()["differences"].get<int>(), 1);
+    EXPECT_EQ(records[1]["operation"], "compare");
+}
+
 TEST_F(SafetyTest, ADamagedHistoryLineIsSkippedWithAWarning) {
     Start();
     std::filesystem::create_directories(dir / "data");
