@@ -57,6 +57,35 @@ protected:
     std::unique_ptr<sim::VirtualDrive> drive;
 };
 
+// The way back: a download with --snapshot keeps the drive as it was, the
+// history records both runs, and a snapshot that cannot be saved stops the
+// download before anything is written.
+TEST_F(TarnTest, SnapshotBeforeTheDownloadAndTheHistory) {
+    const std::string image = dir.Path("a.tkw"), snapshot = dir.Path("before.tkw");
+    ASSERT_EQ(Upload(image).status, 0);
+    const TarnResult down = Tarn({"download", image, "--port", drive->Path(), "--yes", "--snapshot", snapshot});
+    ASSERT_EQ(down.status, 0) << down.err;
+    EXPECT_TRUE(std::filesystem::exists(snapshot));
+    EXPECT_EQ(down.OutLines()[3], "Snapshot of the drive saved to " + snapshot);
+
+    std::ofstream(dir.Path("file")) << "x";
+    const TarnResult refused =
+        Tarn({"download", image, "--port", drive->Path(), "--yes", "--snapshot", dir.Path("file") + "/s.tkw"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Nothing was written to the drive."), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.OutLines().back(), "Snapshot failed: nothing was written.");
+
+    const TarnResult history = Tarn({"history", "--json", "--last", "2"});
+    ASSERT_EQ(history.status, 0) << history.err;
+    const auto records = nlohmann::json::parse(history.out);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0]["operation"], "download");
+    EXPECT_EQ(records[0]["result"], "not started");
+    EXPECT_EQ(records[1]["snapshot"], snapshot);
+    EXPECT_EQ(records[1]["result"], "finished");
+    EXPECT_EQ(records[1]["port"], drive->Path());
+}
+
 TEST_F(TarnTest, UploadInspectAndDownloadRoundTrip) {
     const std::string image = dir.Path("backup.tkw");
     const TarnResult up = Upload(image);
