@@ -191,6 +191,7 @@ bool CTarnToolkitDlg::StartWrite() {
     m_nOperation = 3;
     m_snapshotTaken.reset();
     m_verifyDifferences.reset();
+    m_writeSafety = m_safety;
     StartWorker();
     return true;
 }
@@ -209,7 +210,7 @@ int CTarnToolkitDlg::RunOperation() {
         const bool ok = m_Cfg.DownloadToDevice(m_view->Window());
         ReportResult(ok);
         m_workerOutcome = ok ? TransferOutcome::Done() : TransferOutcome::Failed(m_Cfg.LastFailure());
-        if (ok && m_safety.verify) m_workerOutcome = VerifyWritten();
+        if (ok && m_writeSafety.verify) m_workerOutcome = VerifyWritten();
     } else if (m_nOperation == kOperationCompare) {
         RunComparison();
     }

@@ -114,9 +114,9 @@ void CTarnToolkitDlg::ShowServiceHistory() {
 }
 
 bool CTarnToolkitDlg::SnapshotBeforeWrite(TransferOutcome& outcome) {
-    if (!m_safety.snapshot) return true;
+    if (!m_writeSafety.snapshot) return true;
     const std::filesystem::path file =
-        m_safety.snapshotFile ? *m_safety.snapshotFile : NewSnapshotPath(m_dataFolder, m_DriveInfo);
+        m_writeSafety.snapshotFile ? *m_writeSafety.snapshotFile : NewSnapshotPath(m_dataFolder, m_DriveInfo);
     std::u16string reason;
     if (!TakeSnapshot(m_CmdImpl, m_UploadParaMgr, m_DriveInfo, file, &reason)) {
         const std::u16string text = reason + u"\nNothing was written to the drive.";

@@ -185,6 +185,7 @@ private:
     TransferOutcome m_lastUpload;
     TransferOutcome m_workerOutcome;  // written by the worker before its last message
     DownloadSafety m_safety;
+    DownloadSafety m_writeSafety;  // the worker's copy: the menu may change m_safety meanwhile
     std::optional<std::filesystem::path> m_snapshotTaken;
     std::filesystem::path m_dataFolder;
     bool m_historyWarned = false;
