@@ -76,8 +76,13 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
          [main, image] {
              main->ControlAs<QLineEdit>(IDC_FILE)->setText(image);
          }},
-        {"main dialog online", [online] { return online(); },
-         [main, this] { Shoot(QStringLiteral("main-online"), main); }},
+        {"main dialog online, Online focused", [online] { return online(); },
+         [main, this] {
+             // As after Tab presses: the keyboard's focus frame shows.
+             main->setAttribute(Qt::WA_KeyboardFocusChange);
+             main->Control(IDC_ONLINE)->setFocus(Qt::TabFocusReason);
+             Shoot(QStringLiteral("main-online"), main);
+         }},
         // The tool never writes the Program part into an image (only factory
         // images hold it), so its box is ticked by hand to show the question,
         // which is cancelled: nothing is written for it.
