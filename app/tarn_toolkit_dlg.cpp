@@ -157,8 +157,8 @@ int CTarnToolkitDlg::UsePort(const std::u16string& numberOrPath) {
     const int count = m_view->ComboCount(IDC_COM_PORT);
     for (int i = 0; i < count; ++i) {
         if (static_cast<_tagComInfo*>(m_view->ComboGetData(IDC_COM_PORT, i))->nComPort == number) {
+            // Selected for this run only: the remembered port stays the user's pick.
             m_view->ComboSetSel(IDC_COM_PORT, i);
-            OnCbnSelchangeComPort();  // remembered as a pick in the list would be
             return number;
         }
     }
@@ -169,7 +169,6 @@ int CTarnToolkitDlg::UsePort(const std::u16string& numberOrPath) {
     // The user's own port goes first, ahead of the ones found.
     const int index = m_view->ComboInsert(IDC_COM_PORT, 0, WidenFormat("Port %d:'", number) + numberOrPath + u"'", listed);
     m_view->ComboSetSel(IDC_COM_PORT, index);
-    OnCbnSelchangeComPort();
     return number;
 }
 
@@ -211,7 +210,7 @@ void CTarnToolkitDlg::OnBnClickedOnline() {
     }
     m_Link.ClosePort(true);
     if (m_Link.OpenPort(port, kLinkBaudCode, kLinkProtocolCode) != 1) {
-        SetOnline(false);
+        ConnectFailed();
         return;
     }
     uint16_t station = 0;
@@ -220,13 +219,13 @@ void CTarnToolkitDlg::OnBnClickedOnline() {
     } else {
         int found = 0, baud = 0, protocol = 0;
         if (!m_Link.AutoDetect(port, &found, &baud, &protocol)) {
-            SetOnline(false);
+            ConnectFailed();
             return;
         }
         m_DevInst.SetStation(static_cast<uint8_t>(found & 0xFF));
         m_view->SetText(IDC_STATION, WidenFormat("%d", found));
         if (m_Link.OpenPort(port, baud, protocol) != 1) {
-            SetOnline(false);
+            ConnectFailed();
             return;
         }
     }
@@ -237,6 +236,20 @@ void CTarnToolkitDlg::OnBnClickedOnline() {
         m_CmdImpl.GetCmd()->ReadDevInfo(m_DriveInfo);
     } catch (const std::u16string& message) {
         m_view->MessageBox(message);
+    }
+}
+
+// The connect ends offline; the log says what was tried, as the link saw it.
+void CTarnToolkitDlg::ConnectFailed() {
+    SetOnline(false);
+    const auto* record =
+        static_cast<_tagComInfo*>(m_view->ComboGetData(IDC_COM_PORT, m_view->ComboGetSel(IDC_COM_PORT)));
+    const std::u16string port = WidenFormat("Port %d:'", record->nComPort) + record->strFriendlyName + u"'";
+    if (m_Link.OpenError() != 0) {
+        const std::u16string reason = m_Link.GetErrMsg();  // its last line names the cause
+        AddLog(u"Cannot open " + port + u": " + reason.substr(reason.find_last_of(u'\n') + 1));
+    } else {
+        AddLog(u"No drive answers on " + port + WidenFormat(" at station %d or 255.", m_DevInst.GetStation()));
     }
 }
 

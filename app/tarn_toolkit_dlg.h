@@ -89,7 +89,8 @@ public:
     // operation or change the loaded image are disabled meanwhile.
     bool IsBusy() const { return m_busy; }
     // Lists a port given by number or device path (as the `tarn` command takes
-    // it) and selects it; returns its number, or -1 when the path does not exist.
+    // it) and selects it, without remembering it in the profile; returns its
+    // number, or -1 when the path does not exist.
     int UsePort(const std::u16string& numberOrPath);
 
     // How the last download and the last upload ended (the download's once its
@@ -171,6 +172,7 @@ private:
     // the outcome says why) when it is not and does not load.
     bool EnsureImageLoaded();
     void FillPortList();
+    void ConnectFailed();
     void InitStation();
     // Appends from any thread: a worker's line goes through the window.
     void Log(const std::u16string& line);

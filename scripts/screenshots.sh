@@ -13,7 +13,9 @@ bash scripts/deps.sh build-essential cmake ninja-build pkg-config libgtest-dev z
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARN_COMMAND_DIR="$root/build" >/dev/null
 cmake --build build/release -j "$(nproc)" --target tarn tarn-toolkit
 
-work=$root/build/screenshots
+# The tool runs in a folder of a neutral name, so that the paths in its log
+# (the saved image's) show no checkout.
+work=/tmp/tarn-images
 rm -rf "$work"
 mkdir -p "$work" docs/screenshots
 export TARN_PROFILE=$work/profile.ini
@@ -24,6 +26,7 @@ stop_all() {
     kill -TERM "${pids[i]}" 2>/dev/null || true
     wait "${pids[i]}" 2>/dev/null || true
   done
+  rm -rf "$work"
 }
 trap stop_all EXIT
 

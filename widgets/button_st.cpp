@@ -1,7 +1,7 @@
 #include "widgets/button_st.h"
 
 #include <QPainter>
-#include <QStyleOptionFocusRect>
+#include <QStyleOption>
 #include <qdrawutil.h>
 
 namespace tarn {
@@ -39,12 +39,15 @@ void CButtonST::paintEvent(QPaintEvent*) {
     painter.setPen(isEnabled() ? colors.text : palette().color(QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(textArea, Qt::AlignCenter | Qt::TextShowMnemonic, text());
 
-    if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect().adjusted(4, 4, -4, -4);
-        focus.backgroundColor = colors.background;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    // The focus shows as a dotted frame in the text colour once the keyboard
+    // has moved it, and leaves the face's colour as set: a style's own focus
+    // frame may tint the whole face.
+    QStyleOption state;
+    state.initFrom(this);
+    if (hasFocus() && state.state.testFlag(QStyle::State_KeyboardFocusChange)) {
+        painter.setPen(QPen(colors.text, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(4, 4, -5, -5));
     }
 }
 

@@ -12,7 +12,9 @@ constexpr int IDC_STATION_LABEL = 1004;
 
 // Dialog 102, 507 x 244: connection on top, the file, the download's choices,
 // then the progress bar over the log. The title label and "Part number:" are
-// created hidden and nothing shows them.
+// created hidden and nothing shows them. The "Download" frame starts below its
+// title (a title on top of the frame's line, as styles here draw it), so its
+// controls sit a row lower inside it.
 constexpr ControlTemplate kMainControls[] = {
     {IDC_TITLE, K::ColourStatic, u"Tarn Toolkit     V2.0.0", 7, 2, 150, 8, false},
     {IDC_STATIC, K::Static, u"Com Port", 7, 12, 40, 8},
@@ -22,17 +24,17 @@ constexpr ControlTemplate kMainControls[] = {
     {IDC_STATIC, K::Static, u"File:(*.tkw)", 7, 33, 42, 8},
     {IDC_STATION_LABEL, K::Static, u"Station:", 284, 12, 30, 8},
     {IDC_STATION, K::Edit, u"", 316, 10, 40, 14},
-    {IDC_CHK_DH, K::CheckBox, u"Section_DH", 146, 62, 58, 10},
-    {IDC_CHK_MH, K::CheckBox, u"Section_MH", 208, 62, 58, 10},
-    {IDC_CHK_PARA, K::CheckBox, u"Parameter", 270, 62, 52, 10},
-    {IDC_STATIC, K::GroupBox, u"Download", 7, 50, 391, 46},
-    {IDC_DOWNLOAD, K::PushButton, u"Download", 330, 60, 62, 17},
-    {IDC_PROGRESS, K::ProgressBar, u"", 7, 102, 493, 10},
-    {IDC_LOG, K::ListBox, u"", 7, 116, 493, 122},
-    {IDC_GENERATE, K::PushButton, u"Generate *.tkw", 406, 58, 94, 17},
-    {IDC_STATIC, K::Static, u"Part number:", 15, 80, 46, 8, false},
-    {IDC_PART_NUMBER, K::ColourStatic, u"Halden_Q-W", 15, 80, 300, 8},
-    {IDC_CHK_PROGRAM, K::CheckBox, u"Program / DV / All section size", 15, 62, 125, 10},
+    {IDC_CHK_DH, K::CheckBox, u"Section_DH", 146, 67, 58, 10},
+    {IDC_CHK_MH, K::CheckBox, u"Section_MH", 208, 67, 58, 10},
+    {IDC_CHK_PARA, K::CheckBox, u"Parameter", 270, 67, 52, 10},
+    {IDC_STATIC, K::GroupBox, u"Download", 7, 48, 391, 53},
+    {IDC_DOWNLOAD, K::PushButton, u"Download", 330, 64, 62, 16},
+    {IDC_PROGRESS, K::ProgressBar, u"", 7, 105, 493, 10},
+    {IDC_LOG, K::ListBox, u"", 7, 118, 493, 120},
+    {IDC_GENERATE, K::PushButton, u"Generate *.tkw", 406, 64, 94, 16},
+    {IDC_STATIC, K::Static, u"Part number:", 15, 84, 46, 8, false},
+    {IDC_PART_NUMBER, K::ColourStatic, u"Halden_Q-W", 15, 84, 300, 8},
+    {IDC_CHK_PROGRAM, K::CheckBox, u"Program / DV / All section size", 15, 67, 125, 10},
 };
 
 // Dialog 130: what to read, Upload (the default button), progress and log.

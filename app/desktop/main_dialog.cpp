@@ -1,6 +1,10 @@
 #include "app/desktop/main_dialog.h"
 
+#include <cerrno>
+
 #include "app/desktop/app_icon.h"
+#include "platform/serial/open_failure.h"
+#include "platform/wide_string.h"
 
 namespace tarn::desktop {
 
@@ -31,7 +35,12 @@ MainDialog::~MainDialog() {
 
 bool MainDialog::Init(const std::optional<std::u16string>& port) {
     m_logic.OnInitDialog();
-    return !port || m_logic.UsePort(*port) >= 0;
+    const bool found = !port || m_logic.UsePort(*port) >= 0;
+    // The log tells why a port is not there, where the technician looks.
+    if (!found) m_logic.AddLog(FromUtf8(DescribeOpenFailure(ToUtf8(*port), ENOENT)));
+    if (m_view.ComboCount(IDC_COM_PORT) == 0)
+        m_logic.AddLog(u"No USB serial bridge for the drive was found: the port list is empty.");
+    return found;
 }
 
 int MainDialog::Exec() { return m_view.Dialog().exec(); }

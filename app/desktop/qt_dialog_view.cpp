@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -34,6 +36,20 @@ QMessageBox::Icon ToQtIcon(MbIcon icon) {
         case MbIcon::Warning: break;
     }
     return QMessageBox::Warning;
+}
+
+// A window manager puts an icon and buttons beside a caption and shortens a
+// caption that does not fit; Qt sizes a box for its text alone. A short text
+// would so cut the application's name, so the box is made wide enough for the
+// name in a bold caption font and eight font heights of icon and buttons.
+void KeepCaptionWhole(QMessageBox& box) {
+    QFont font = box.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 8 * metrics.height();
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
 }
 
 }  // namespace
@@ -109,16 +125,28 @@ void QtDialogView::Enable(int id, bool enabled) { ControlOf(id).setEnabled(enabl
 void QtDialogView::Show(int id, bool shown) { ControlOf(id).setVisible(shown); }
 
 void QtDialogView::ListClear(int id) {
+    m_pendingLines.erase(id);
     if (auto* list = qobject_cast<QListWidget*>(&ControlOf(id))) list->clear();
 }
 
 void QtDialogView::ListAppend(int id, const std::u16string& line) {
-    auto* list = qobject_cast<QListWidget*>(&ControlOf(id));
-    if (!list) return;
-    list->addItem(ToQt(line));
-    // The new last line is selected and scrolled into view.
-    list->setCurrentRow(list->count() - 1);
-    list->scrollToBottom();
+    if (!qobject_cast<QListWidget*>(&ControlOf(id))) return;
+    m_pendingLines[id].append(ToQt(line));
+    if (m_flushQueued) return;
+    m_flushQueued = true;
+    QTimer::singleShot(0, m_dialog.get(), [this] { FlushLists(); });
+}
+
+void QtDialogView::FlushLists() {
+    m_flushQueued = false;
+    for (auto& [id, lines] : m_pendingLines) {
+        auto* list = qobject_cast<QListWidget*>(&ControlOf(id));
+        list->addItems(lines);
+        // The new last line is selected and scrolled into view.
+        list->setCurrentRow(list->count() - 1);
+        list->scrollToBottom();
+    }
+    m_pendingLines.clear();
 }
 
 void QtDialogView::ComboClear(int id) {
@@ -216,6 +244,7 @@ std::optional<std::u16string> QtDialogView::OpenFileDialog(const std::u16string&
 }
 
 int QtDialogView::MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) {
+    FlushLists();  // the log behind the box shows what led to it
     QMessageBox box(ToQtIcon(icon), ToQt(kApplicationName), ToQt(text), QMessageBox::NoButton, m_dialog.get());
     box.setTextFormat(Qt::PlainText);
     switch (buttons) {
@@ -229,6 +258,7 @@ int QtDialogView::MessageBox(const std::u16string& text, MbButtons buttons, MbIc
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             break;
     }
+    KeepCaptionWhole(box);
     switch (box.exec()) {
         case QMessageBox::Yes: return IDYES;
         case QMessageBox::No: return IDNO;

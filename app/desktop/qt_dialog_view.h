@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 
+#include <QStringList>
+
 #include "app/desktop/gui_window.h"
 #include "app/desktop/template_dialog.h"
 #include "app/ui.h"
@@ -62,12 +64,20 @@ public:
     IWindow* Window() override { return &m_window; }
     void EndDialog(int result) override;
 
+    // Puts the lines appended since the last turn of the event loop into their
+    // lists now (the event loop does so by itself).
+    void FlushLists();
+
 private:
     QWidget& ControlOf(int id);
 
     std::unique_ptr<TemplateDialog> m_dialog;
     GuiWindow m_window;
     std::map<int, std::unique_ptr<QTimer>> m_timers;
+    // Lines wait here until the event loop's next turn, so that the thousands
+    // of lines of an image load cost the list one insertion and one scroll.
+    std::map<int, QStringList> m_pendingLines;
+    bool m_flushQueued = false;
 };
 
 }  // namespace tarn::desktop

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -21,12 +22,28 @@ namespace {
 
 constexpr int kPollMs = 50;
 constexpr int kSettleMs = 600;  // the window manager draws the frame of a new window
+constexpr int kFrameWaitMs = 2000;
 constexpr int kGiveUpMs = 60000;
 
 QString LastLine(QWidget* dialog, int listId) {
     auto* templateDialog = qobject_cast<TemplateDialog*>(dialog);
     auto* list = templateDialog ? templateDialog->ControlAs<QListWidget>(listId) : nullptr;
     return list && list->count() > 0 ? list->item(list->count() - 1)->text() : QString();
+}
+
+bool Framed(const QWidget* window) {
+    const QRect inner = window->geometry(), framed = window->frameGeometry();
+    return framed.contains(inner) && framed != inner;
+}
+
+// The window with the window manager's frame around it. A window the manager
+// has just framed may not know its frame yet (Qt then reports none, or less
+// than none): the main window's frame, of the same kind, stands in.
+QRect FramedArea(const QWidget* window, const QWidget* main) {
+    if (Framed(window) || !Framed(main)) return window->frameGeometry();
+    const QRect in = main->geometry(), out = main->frameGeometry();
+    return window->geometry().marginsAdded(
+        QMargins(in.left() - out.left(), in.top() - out.top(), out.right() - in.right(), out.bottom() - in.bottom()));
 }
 
 void Click(QWidget* dialog, int id) {
@@ -76,8 +93,13 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
          [main, image] {
              main->ControlAs<QLineEdit>(IDC_FILE)->setText(image);
          }},
-        {"main dialog online", [online] { return online(); },
-         [main, this] { Shoot(QStringLiteral("main-online"), main); }},
+        {"main dialog online, Online focused", [online] { return online(); },
+         [main, this] {
+             // As after Tab presses: the keyboard's focus frame shows.
+             main->setAttribute(Qt::WA_KeyboardFocusChange);
+             main->Control(IDC_ONLINE)->setFocus(Qt::TabFocusReason);
+             Shoot(QStringLiteral("main-online"), main);
+         }},
         // The tool never writes the Program part into an image (only factory
         // images hold it), so its box is ticked by hand to show the question,
         // which is cancelled: nothing is written for it.
@@ -145,10 +167,10 @@ void ScreenshotTour::Poll() {
     if (m_settling || m_next >= m_steps.size() || !m_steps[m_next].ready()) return;
     m_settling = true;
     QTimer::singleShot(kSettleMs, this, [this] {
-        m_settling = false;
         const Step& step = m_steps[m_next++];
         std::fprintf(stderr, "screenshot tour: %s\n", step.what);
-        step.act();
+        step.act();  // may wait for a frame: no other step starts meanwhile
+        m_settling = false;
         if (m_next == m_steps.size()) m_poll.stop();
     });
 }
@@ -159,9 +181,12 @@ QWidget* ScreenshotTour::Modal(const QString& caption) const {
 }
 
 void ScreenshotTour::Shoot(const QString& name, QWidget* window, QWidget* alsoShown) {
-    QApplication::processEvents();
     // From the screen, so that the window manager's frame and caption are in it.
-    QRect area = window->frameGeometry();
+    QElapsedTimer waited;
+    waited.start();
+    while (!Framed(window) && waited.elapsed() < kFrameWaitMs) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+    QRect area = FramedArea(window, &m_dialog.Window());
     if (alsoShown) area = area.united(alsoShown->frameGeometry());
     QScreen* screen = window->screen();
     const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());

@@ -43,6 +43,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pa
         QWidget* widget = CreateControl(control);
         widget->setGeometry(ToPixels(m_units, control.x, control.y, control.cx, control.cy));
         widget->setVisible(control.shown);
+        widget->installEventFilter(this);  // the keys of the window's menu
         if (control.id != IDC_STATIC) {
             widget->setObjectName(QString::number(control.id));
             m_controls[control.id] = widget;
@@ -116,6 +117,8 @@ QWidget* TemplateDialog::CreateControl(const ControlTemplate& control) {
             list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
             list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
+            // A log line is one line of text: the list need not measure each.
+            list->setUniformItemSizes(true);
             widget = list;
             break;
         }
@@ -172,7 +175,30 @@ void TemplateDialog::reject() {
         QDialog::reject();
 }
 
+bool TemplateDialog::OpenMenuFromKeyboard(QEvent* event) {
+    bool asked = false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        asked = (key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+                (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+    } else if (event->type() == QEvent::ContextMenu) {
+        // The Menu key, as some window systems deliver it.
+        asked = static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    }
+    if (!asked || m_systemMenu.isEmpty()) return false;
+    event->accept();
+    // At the client area's corner, where a system menu opens.
+    m_systemMenu.exec(mapToGlobal(QPoint(0, 0)));
+    return true;
+}
+
+bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
+    return OpenMenuFromKeyboard(event) || QDialog::eventFilter(watched, event);
+}
+
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+    if (OpenMenuFromKeyboard(event)) return;
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (enter && modifiers == Qt::NoModifier) {
@@ -198,6 +224,7 @@ void TemplateDialog::mousePressEvent(QMouseEvent* event) {
 }
 
 void TemplateDialog::contextMenuEvent(QContextMenuEvent* event) {
+    if (OpenMenuFromKeyboard(event)) return;
     if (m_systemMenu.isEmpty()) {
         event->ignore();
         return;

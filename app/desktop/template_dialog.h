@@ -33,7 +33,9 @@ public:
     void SetCancelHandler(std::function<void()> handler) { m_cancel = std::move(handler); }
 
     // The window's command menu: on this desktop a context menu on the
-    // window's surface. Choosing an item calls the handler with its command.
+    // window's surface, and Shift+F10 or the Menu key wherever the focus is, as
+    // a window's system menu opens from the keyboard. Choosing an item calls
+    // the handler with its command.
     void AppendSystemMenuItem(int command, const QString& text);
     // Further items of that menu; their shortcuts work while the window is active.
     QAction* AppendMenuItem(int command, const QString& text, const QKeySequence& shortcut, bool checkable,
@@ -52,9 +54,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* CreateControl(const ControlTemplate& control);
+    // The keys that open the window's menu, and a context menu that the
+    // keyboard asked for; true when the menu ran.
+    bool OpenMenuFromKeyboard(QEvent* event);
 
     DialogBaseUnits m_units;
     std::map<int, QWidget*> m_controls;

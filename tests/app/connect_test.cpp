@@ -76,19 +76,18 @@ TEST_F(DialogTest, NoPortOrNoDriveStaysOfflineWithoutAMessage) {
     EXPECT_EQ(profile.GetProfileString(kSectionComm, kKeyStation, u""), u"7") << "steps 1 and 2 still run";
     EXPECT_EQ(dlg->m_DevInst.GetStation(), 7);
 
-    // A listed port whose device has gone.
-    ASSERT_GT(dlg->UsePort(FromUtf8(drive->Path())), 0);
+    // A listed port whose device has gone: no box, the log says what failed.
+    const std::string path = drive->Path();
+    const int port = dlg->UsePort(FromUtf8(path));
+    ASSERT_GT(port, 0);
     drive.reset();
     PressOnline();
     EXPECT_FALSE(dlg->m_bOnline);
     EXPECT_TRUE(view->boxes.empty());
     EXPECT_EQ(view->texts[IDC_ONLINE], u"Offline");
-}
-
-TEST_F(DialogTest, PortGivenByPathIsRememberedAsAPickInTheList) {
-    StartDialog();  // lists the virtual drive's path and selects it
-    const auto* record = static_cast<_tagComInfo*>(view->ComboGetData(IDC_COM_PORT, 0));
-    EXPECT_EQ(profile.GetProfileInt(kSectionComm, kKeyComPortSel, 0), record->nComPort);
+    EXPECT_EQ(view->Log(IDC_LOG).back(),
+              "Cannot open Port " + std::to_string(port) + ":'" + path + "': There is no port " + path +
+                  " (is the USB bridge plugged in?)");
 }
 
 }  // namespace tarn::test
@@ -128,6 +127,7 @@ TEST_F(DialogTest, PortListShowsTheDrivesBridgesAndSelectsTheRememberedOne) {
     EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 1);
     // A port given by its path goes first, named after the path, and is selected.
     const int given = dlg->UsePort(FromUtf8(drive->Path()));
+    EXPECT_EQ(profile.GetProfileInt(kSectionComm, kKeyComPortSel, 0), remembered) << "a given port is not remembered";
     ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 3);
     EXPECT_EQ(view->combos[IDC_COM_PORT][0].first, WidenFormat("Port %d:'", given) + FromUtf8(drive->Path()) + u"'");
     EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 0);

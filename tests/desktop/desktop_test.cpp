@@ -5,9 +5,11 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -59,10 +61,13 @@ private slots:
     void loadsTheTypedImageAndDownloadsIt();
     void aBackupAfterTheLoadLeavesTheLoadedImageToDownload();
     void keysEndTheDialogAndTheMenuOpensTheAboutBox();
+    void logSaysWhyNoPortIsListed();
+    void messageBoxCaptionsShowTheWholeName();
     void templatesFitTheirDialogs();
 
 private:
     void StartDrive(uint8_t station);
+    CTarnToolkitDlg::Options NoMachinePorts() const;
     // The main dialog initialised, with the virtual drive's port listed (or no port at all).
     void StartDialog(bool listDrive = true);
     void ShowOnline();
@@ -103,13 +108,17 @@ void DesktopTest::StartDrive(uint8_t station) {
     m_drive = std::make_unique<sim::VirtualDrive>(station, m_model);
 }
 
-void DesktopTest::StartDialog(bool listDrive) {
+CTarnToolkitDlg::Options DesktopTest::NoMachinePorts() const {
     CTarnToolkitDlg::Options options;
     options.ports.sysRoot = m_dir / "sys";
     options.ports.devRoot = m_dir / "dev";
     options.portTrace = nullptr;
     options.dataFolder = m_dir / "data";
-    m_dialog = std::make_unique<MainDialog>(m_profile, options);
+    return options;
+}
+
+void DesktopTest::StartDialog(bool listDrive) {
+    m_dialog = std::make_unique<MainDialog>(m_profile, NoMachinePorts());
     std::optional<std::u16string> port;
     if (listDrive) port = FromUtf8(m_drive->Path());
     QVERIFY(m_dialog->Init(port));
@@ -133,6 +142,7 @@ void DesktopTest::connectsByItselfAtTheDrivesStation() {
     QVERIFY(Shows(face, QColor(20, 255, 197)));
 
     ShowOnline();
+    QCOMPARE(m_profile.GetProfileInt(kSectionComm, kKeyComPortSel, 4), 4);  // the port given is not remembered
     QCOMPARE(Control<QLineEdit>(IDC_STATION)->text(), QStringLiteral("7"));
     face = online->grab().toImage();
     QCOMPARE(face.pixelColor(3, 3), QColor(255, 255, 0));
@@ -154,7 +164,7 @@ void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
     auto* log = Control<QListWidget>(IDC_LOG);
     const QStringList loaded{QStringLiteral("Read data from \"") + path + QStringLiteral("\"..."),
                              QStringLiteral("Load ") + path + QStringLiteral(" ...finished!")};
-    QCOMPARE(Lines(log), loaded);
+    QTRY_COMPARE(Lines(log), loaded);
     auto* bar = Control<QProgressBar>(IDC_PROGRESS);
     QVERIFY(!bar->isVisible());
 
@@ -176,6 +186,7 @@ void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
 
     m_clock.Release();
     QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
+    m_dialog->View().FlushLists();
     const QStringList written{"Write data to DUT...", "Writing \"Section size configuration\"...",
                               "Writing \"DV\"...",   "Writing \"Program\"...",
                               "Writing \"DH\"...",   "Writing \"MH\"...",
@@ -316,6 +327,66 @@ void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
                                      ToQt(kMenuServiceHistory)}));
     QCOMPARE(aboutTexts, (QStringList{ToQt(kAboutText), ToQt(kAboutOk)}));
     QVERIFY(Main().isVisible());
+
+    // Shift+F10 and the Menu key open the same menu wherever the focus is; the
+    // Menu key may also come as a context menu that the keyboard asked for.
+    using Press = std::function<void(QWidget*)>;
+    const Press presses[] = {
+        [](QWidget* w) { QTest::keyClick(w, Qt::Key_F10, Qt::ShiftModifier); },
+        [](QWidget* w) { QTest::keyClick(w, Qt::Key_Menu); },
+        [](QWidget* w) {
+            QContextMenuEvent asked(QContextMenuEvent::Keyboard, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(w, &asked);
+        },
+    };
+    for (QWidget* focus : {Main().Control(IDC_STATION), Main().Control(IDC_FILE), Main().Control(IDC_COM_PORT),
+                           Main().Control(IDC_LOG), Main().Control(IDC_ONLINE), static_cast<QWidget*>(&Main())}) {
+        for (size_t i = 0; i < std::size(presses); ++i) {
+            const QString what = focus->objectName() + u'/' + QString::number(i);
+            menuItems.clear();
+            script.Then(WindowScript::Kind<QMenu>(), [&menuItems](QWidget* menu) {
+                for (QAction* action : menu->actions())
+                    if (!action->isSeparator()) menuItems << action->text();
+                menu->close();
+            });
+            presses[i](focus);
+            QVERIFY2(script.Done(), qPrintable(what));
+            QVERIFY2(menuItems.size() == 7 && menuItems[0] == ToQt(kAboutMenuItem), qPrintable(what));
+        }
+    }
+}
+
+void DesktopTest::logSaysWhyNoPortIsListed() {
+    m_dialog = std::make_unique<MainDialog>(m_profile, NoMachinePorts());
+    QVERIFY(!m_dialog->Init(u"/does/not/exist"));
+    m_dialog->View().FlushLists();
+    QCOMPARE(Lines(Control<QListWidget>(IDC_LOG)),
+             (QStringList{"There is no port /does/not/exist (is the USB bridge plugged in?)",
+                          "No USB serial bridge for the drive was found: the port list is empty."}));
+}
+
+void DesktopTest::messageBoxCaptionsShowTheWholeName() {
+    // However short the text, the box leaves the application's name room
+    // beside a caption's icon and buttons.
+    StartDialog(false);
+    Main().show();
+    for (const char16_t* text : {u"", u"Fail!", u"Machine is not match!"}) {
+        QString caption;
+        int width = 0;
+        WindowScript script;
+        script.Then(WindowScript::Kind<QMessageBox>(), [&](QWidget* box) {
+            caption = box->windowTitle();
+            width = box->width();
+            box->findChild<QPushButton*>()->click();
+        });
+        m_dialog->View().MessageBox(text, MbButtons::Ok, MbIcon::Warning);
+        QVERIFY(script.Done());
+        QCOMPARE(caption, ToQt(kApplicationName));
+        QFont bold = Main().font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        QVERIFY2(width >= metrics.horizontalAdvance(caption) + 6 * metrics.height(), qPrintable(ToQt(text)));
+    }
 }
 
 void DesktopTest::templatesFitTheirDialogs() {
@@ -333,6 +404,18 @@ void DesktopTest::templatesFitTheirDialogs() {
                 if (!a.shown || !b.shown || a.kind == ControlKind::GroupBox || b.kind == ControlKind::GroupBox)
                     continue;
                 QVERIFY2(!ra.intersects(QRect(b.x, b.y, b.cx, b.cy)), qPrintable(ToQt(a.text) + u'/' + ToQt(b.text)));
+            }
+        }
+        // As drawn: a control is either clear of a frame, title included, or
+        // inside it.
+        TemplateDialog dialog(*t);
+        for (const QGroupBox* frame : dialog.findChildren<QGroupBox*>()) {
+            const QRect inside = frame->contentsRect().translated(frame->pos());
+            for (const QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (control == frame || control->isHidden() || control->isWindow()) continue;
+                const QRect r = control->geometry();
+                QVERIFY2(!frame->geometry().intersects(r) || inside.contains(r),
+                         qPrintable(frame->title() + u'/' + control->objectName()));
             }
         }
     }

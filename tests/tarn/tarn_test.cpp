@@ -186,7 +186,9 @@ TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
     sim::PseudoTerminal silent;
     const TarnResult offline = Tarn({"upload", dir.Path("x.tkw"), "--port", silent.SlavePath()});
     EXPECT_EQ(offline.status, 1);
-    EXPECT_EQ(offline.out, "");
+    EXPECT_TRUE(offline.out.starts_with("No drive answers on Port ") &&
+                offline.out.ends_with(":'" + silent.SlavePath() + "' at station 1 or 255.\n"))
+        << offline.out;
     EXPECT_EQ(offline.err.rfind("tarn: no drive answers on " + silent.SlavePath() + ": ", 0), 0u) << offline.err;
     EXPECT_FALSE(std::filesystem::exists(dir.Path("x.tkw")));
 }
