@@ -12,7 +12,9 @@ namespace tarn::desktop {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 void AddRows(QTableWidget& table, const std::vector<review::Difference>& differences) {
     for (const review::Difference& d : differences) {
@@ -29,7 +31,8 @@ void AddRows(QTableWidget& table, const std::vector<review::Difference>& differe
 }  // namespace
 
 DifferencesDialog::DifferencesDialog(const review::Comparison& comparison, const QString& sideA,
-                                     const QString& sideB, const QString& matchText, QWidget* parent)
+                                     const QString& sideB, const QString& matchText,
+                                     QWidget* parent)
     : QDialog(parent), m_table(new QTableWidget(0, 4, this)), m_summary(new QLabel(this)) {
     setWindowTitle(tr("Differences"));
     m_table->setHorizontalHeaderLabels(

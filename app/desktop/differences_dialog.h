@@ -17,7 +17,8 @@ class DifferencesDialog : public QDialog {
 public:
     // `sideA`, `sideB`: the sides' names in the value columns' headings
     // ("Image", "Drive"). `matchText`: the summary when nothing differs.
-    DifferencesDialog(const review::Comparison& comparison, const QString& sideA, const QString& sideB,
+    DifferencesDialog(const review::Comparison& comparison, const QString& sideA,
+                      const QString& sideB,
                       const QString& matchText = QStringLiteral("Nothing differs."),
                       QWidget* parent = nullptr);
 
