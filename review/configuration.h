@@ -29,7 +29,9 @@ struct ConfigSide {
     const CParaMgr& params;
 };
 
-inline ConfigSide SideOf(const Configuration& c) { return {c.info, c.cfg, c.params}; }
+inline ConfigSide SideOf(const Configuration& c) {
+    return {c.info, c.cfg, c.params};
+}
 
 // An image file loaded, or why not (`failure`, naming the file).
 struct ImageLoad {

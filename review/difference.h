@@ -54,7 +54,7 @@ enum class NotComparedReason {
 struct NotCompared {
     std::string what;  // a section, an item's id, or "parameters"
     NotComparedReason why = NotComparedReason::NotReadable;
-    int items = 0;     // NotWritten: how many items
+    int items = 0;  // NotWritten: how many items
 };
 
 struct Comparison {

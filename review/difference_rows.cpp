@@ -41,7 +41,8 @@ std::string Named(const Comparison& comparison, NotComparedReason why) {
 
 }  // namespace
 
-const char* const kNotWrittenHeading = "A download does not write these (extra groups, items with skip bits):";
+const char* const kNotWrittenHeading =
+    "A download does not write these (extra groups, items with skip bits):";
 
 std::string Summary(const Comparison& comparison, const std::string& matchText) {
     const size_t changes = comparison.differences.size(), unwritten = comparison.notWritten.size();
@@ -56,7 +57,8 @@ std::vector<std::string> NotComparedLines(const Comparison& comparison) {
     if (auto names = Named(comparison, NotComparedReason::NotReadable); !names.empty())
         lines.push_back("Not compared (the drive does not give them back): " + names);
     if (auto names = Named(comparison, NotComparedReason::Status); !names.empty())
-        lines.push_back("Not compared (status items: the drive or the read itself sets them): " + names);
+        lines.push_back("Not compared (status items: the drive or the read itself sets them): " +
+                        names);
     for (const NotCompared& n : comparison.notCompared)
         if (n.why == NotComparedReason::NotWritten)
             lines.push_back("Not compared (a download does not write them): " +
@@ -66,16 +68,26 @@ std::vector<std::string> NotComparedLines(const Comparison& comparison) {
 
 const char* KindName(DifferenceKind kind) {
     switch (kind) {
-        case DifferenceKind::Identity: return "identity";
-        case DifferenceKind::Version: return "version";
-        case DifferenceKind::Size: return "size";
-        case DifferenceKind::Content: return "content";
-        case DifferenceKind::Parameter: return "parameter";
-        case DifferenceKind::Axes: return "axes";
-        case DifferenceKind::Includes: return "includes";
-        case DifferenceKind::FormatVersion: return "formatVersion";
-        case DifferenceKind::PartNumber: return "partNumber";
-        case DifferenceKind::MachineKey: return "machineKey";
+        case DifferenceKind::Identity:
+            return "identity";
+        case DifferenceKind::Version:
+            return "version";
+        case DifferenceKind::Size:
+            return "size";
+        case DifferenceKind::Content:
+            return "content";
+        case DifferenceKind::Parameter:
+            return "parameter";
+        case DifferenceKind::Axes:
+            return "axes";
+        case DifferenceKind::Includes:
+            return "includes";
+        case DifferenceKind::FormatVersion:
+            return "formatVersion";
+        case DifferenceKind::PartNumber:
+            return "partNumber";
+        case DifferenceKind::MachineKey:
+            return "machineKey";
     }
     return "";
 }
@@ -86,20 +98,27 @@ std::vector<DifferenceRow> RowsOf(const Difference& d) {
         case DifferenceKind::Content: {
             std::vector<DifferenceRow> rows;
             if (d.wordsA != d.wordsB)
-                rows.push_back({d.name + " words", "", std::to_string(d.wordsA), std::to_string(d.wordsB)});
+                rows.push_back(
+                    {d.name + " words", "", std::to_string(d.wordsA), std::to_string(d.wordsB)});
             for (const WordRange& r : d.ranges) {
                 const bool more = r.count > kWordsShown;
-                rows.push_back({d.name + " " + std::to_string(r.first) +
-                                    (r.count > 1 ? ".." + std::to_string(r.first + r.count - 1) : ""),
-                                "", Words(r.a, more), Words(r.b, more)});
+                rows.push_back(
+                    {d.name + " " + std::to_string(r.first) +
+                         (r.count > 1 ? ".." + std::to_string(r.first + r.count - 1) : ""),
+                     "", Words(r.a, more), Words(r.b, more)});
             }
             return rows;
         }
-        case DifferenceKind::Parameter: return {{d.name, kAxes[d.axis & 3], Shown(d.a), Shown(d.b)}};
-        case DifferenceKind::Size: return {{"size " + d.name, "", Shown(d.a), Shown(d.b)}};
-        case DifferenceKind::Version: return {{d.name, "", Shown(d.a), Shown(d.b)}};
-        case DifferenceKind::Includes: return {{"includes " + d.name, "", Shown(d.a), Shown(d.b)}};
-        default: return {{KindName(d.kind), "", Shown(d.a), Shown(d.b)}};
+        case DifferenceKind::Parameter:
+            return {{d.name, kAxes[d.axis & 3], Shown(d.a), Shown(d.b)}};
+        case DifferenceKind::Size:
+            return {{"size " + d.name, "", Shown(d.a), Shown(d.b)}};
+        case DifferenceKind::Version:
+            return {{d.name, "", Shown(d.a), Shown(d.b)}};
+        case DifferenceKind::Includes:
+            return {{"includes " + d.name, "", Shown(d.a), Shown(d.b)}};
+        default:
+            return {{KindName(d.kind), "", Shown(d.a), Shown(d.b)}};
     }
 }
 

@@ -35,7 +35,8 @@ public:
     explicit Collector(Comparison& out) : m_out(out) {}
 
     void IfDiffer(DifferenceKind kind, std::string name, SideValue a, SideValue b) {
-        if (a != b) m_out.differences.push_back(Scalar(kind, std::move(name), std::move(a), std::move(b)));
+        if (a != b)
+            m_out.differences.push_back(Scalar(kind, std::move(name), std::move(a), std::move(b)));
     }
 
     void Words(const std::string& section, const std::vector<uint16_t>& a,
@@ -54,7 +55,9 @@ public:
             size_t end = i;
             while (end < common && a[end] != b[end]) ++end;
             const size_t shown = std::min(end - i, kWordsShown);
-            d.ranges.push_back({i, end - i, {a.begin() + i, a.begin() + i + shown},
+            d.ranges.push_back({i,
+                                end - i,
+                                {a.begin() + i, a.begin() + i + shown},
                                 {b.begin() + i, b.begin() + i + shown}});
             i = end;
         }
@@ -93,7 +96,8 @@ void CompareSizes(const CCfgExchange& a, const CCfgExchange& b, bool programSize
     };
     for (const auto& [name, size] : sizes)
         if (programSize || size != &CCfgExchange::SectionP_Size)
-            out.IfDiffer(DifferenceKind::Size, name, int64_t{(a.*size).image}, int64_t{(b.*size).image});
+            out.IfDiffer(DifferenceKind::Size, name, int64_t{(a.*size).image},
+                         int64_t{(b.*size).image});
 }
 
 struct Held {
@@ -122,7 +126,8 @@ void CompareParameters(const CParaMgr& a, const CParaMgr& b, const CompareScope&
     for (const auto& [key, pair] : both) {
         const auto& [heldA, heldB] = pair;
         if (!scope.statusItems && IsStatusItem(key.first, key.second)) {
-            out.Out().notCompared.push_back({ItemId(key.first, key.second), NotComparedReason::Status, 1});
+            out.Out().notCompared.push_back(
+                {ItemId(key.first, key.second), NotComparedReason::Status, 1});
             continue;
         }
         const bool written = heldA.item ? heldA.written : heldB.written;
@@ -149,7 +154,8 @@ void CompareParameters(const CParaMgr& a, const CParaMgr& b, const CompareScope&
             if (!heldA.item || !heldB.item) break;  // an item one side lacks is named once
         }
     }
-    if (skipped) out.Out().notCompared.push_back({"parameters", NotComparedReason::NotWritten, skipped});
+    if (skipped)
+        out.Out().notCompared.push_back({"parameters", NotComparedReason::NotWritten, skipped});
 }
 
 void CompareImageFields(const CCfgExchange& a, const CCfgExchange& b, Collector& out) {
@@ -161,7 +167,8 @@ void CompareImageFields(const CCfgExchange& a, const CCfgExchange& b, Collector&
     };
     for (const auto& [part, flag] : includes)
         out.IfDiffer(DifferenceKind::Includes, part, a.*flag != 0, b.*flag != 0);
-    out.IfDiffer(DifferenceKind::FormatVersion, "", int64_t{a.FormatVersion}, int64_t{b.FormatVersion});
+    out.IfDiffer(DifferenceKind::FormatVersion, "", int64_t{a.FormatVersion},
+                 int64_t{b.FormatVersion});
     out.IfDiffer(DifferenceKind::PartNumber, "", ToUtf8(a.PartNumber), ToUtf8(b.PartNumber));
     if (a.MachineKey != b.MachineKey) {
         auto key = [](const CCfgExchange& c, const char* other) {

@@ -16,7 +16,7 @@ enum class UnwrittenItems {
 // What to look at. Contents and parameters are compared where both sides
 // include them.
 struct CompareScope {
-    bool identity = true;     // identity words and versions
+    bool identity = true;  // identity words and versions
     bool sizes = true;
     bool programSize = true;  // an upload does not read it: an image holds it with its Program only
     bool programDV = true;    // DV, Auto DV and Program contents

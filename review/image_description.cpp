@@ -30,9 +30,14 @@ ImageDescription::Parameters Parameters(const CParaMgr& mgr) {
     ImageDescription::Parameters params{mgr.m_nAxes, {}};
     for (int k = 0; k < mgr.GroupCount(); ++k) {
         for (const CParaItem& item : mgr.Items(k)) {
-            ImageDescription::Item shown{ItemId(item.m_nGroup, item.m_nItem), item.m_nGroup, item.m_nItem, {},
-                                         ToUtf8(item.FormatDefault()), Formatted(item, item.GetLowerLimit()),
-                                         Formatted(item, item.GetUpperLimit()), ToUtf8(item.m_strComment)};
+            ImageDescription::Item shown{ItemId(item.m_nGroup, item.m_nItem),
+                                         item.m_nGroup,
+                                         item.m_nItem,
+                                         {},
+                                         ToUtf8(item.FormatDefault()),
+                                         Formatted(item, item.GetLowerLimit()),
+                                         Formatted(item, item.GetUpperLimit()),
+                                         ToUtf8(item.m_strComment)};
             for (int axis = 0; axis < mgr.m_nAxes && axis < 4; ++axis)
                 shown.values.push_back(Formatted(item, item.m_Value[axis]));
             params.items.push_back(std::move(shown));
@@ -43,7 +48,8 @@ ImageDescription::Parameters Parameters(const CParaMgr& mgr) {
 
 }  // namespace
 
-ImageDescription DescribeImage(const CDevInfo& info, const CCfgExchange& cfg, const CParaMgr* parameters) {
+ImageDescription DescribeImage(const CDevInfo& info, const CCfgExchange& cfg,
+                               const CParaMgr* parameters) {
     ImageDescription d;
     d.identity[0] = info.m_wIdent1;
     d.identity[1] = info.m_wIdent2;
@@ -58,7 +64,8 @@ ImageDescription DescribeImage(const CDevInfo& info, const CCfgExchange& cfg, co
     d.includesParameters = cfg.IncludePara != 0;
     d.partNumber = ToUtf8(cfg.PartNumber);
     d.machineKeySet = !cfg.MachineKey.empty();
-    const int t = cfg.SectionT_Size.image, tu = cfg.SectionTU_Size.image, tud = cfg.SectionTUD_Size.image;
+    const int t = cfg.SectionT_Size.image, tu = cfg.SectionTU_Size.image,
+              tud = cfg.SectionTUD_Size.image;
     d.sizes = {{"DV", cfg.SectionDV_Size.image},
                {"ActualDV", cfg.ActualDV_Size.image},
                {"Program", cfg.SectionP_Size.image},

@@ -34,16 +34,18 @@ struct ImageDescription {
     int identity[3] = {};
     int mainVersion = 0, subVersion = 0, extension = 0;
     uint32_t formatVersion = 0;
-    bool includesProgramDV = false, includesDH = false, includesMH = false, includesParameters = false;
+    bool includesProgramDV = false, includesDH = false, includesMH = false,
+         includesParameters = false;
     std::string partNumber;
     bool machineKeySet = false;  // the key itself is never given
     // Section sizes in words (T, CU and CD in double words), in the order
     // shown; CU = TU - T, CD = TUD / 2 - TU.
     std::vector<std::pair<std::string, int>> sizes;
-    std::vector<Content> contents;          // only those the image carries
-    std::optional<Parameters> parameters;   // none when the image has none
+    std::vector<Content> contents;         // only those the image carries
+    std::optional<Parameters> parameters;  // none when the image has none
 };
 
-ImageDescription DescribeImage(const CDevInfo& info, const CCfgExchange& cfg, const CParaMgr* parameters);
+ImageDescription DescribeImage(const CDevInfo& info, const CCfgExchange& cfg,
+                               const CParaMgr* parameters);
 
 }  // namespace tarn::review

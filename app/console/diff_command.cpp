@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "app/console/difference_view.h"
-#include "review/differences.h"
 #include "app/console/loaded_image.h"
+#include "review/differences.h"
 
 namespace tarn::console {
 

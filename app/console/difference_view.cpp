@@ -26,9 +26,15 @@ ordered_json ValueJson(const review::SideValue& value) {
 ordered_json DifferenceJson(const Difference& d, const Sides& sides) {
     ordered_json j = {{"what", review::KindName(d.kind)}};
     switch (d.kind) {
-        case DifferenceKind::Version: j["name"] = d.name; break;
-        case DifferenceKind::Size: j["section"] = d.name; break;
-        case DifferenceKind::Includes: j["part"] = d.name; break;
+        case DifferenceKind::Version:
+            j["name"] = d.name;
+            break;
+        case DifferenceKind::Size:
+            j["section"] = d.name;
+            break;
+        case DifferenceKind::Includes:
+            j["part"] = d.name;
+            break;
         case DifferenceKind::Parameter:
             j["id"] = d.name;
             j["axis"] = d.axis;
@@ -44,7 +50,8 @@ ordered_json DifferenceJson(const Difference& d, const Sides& sides) {
             j["ranges"] = ranges;
             return j;
         }
-        default: break;
+        default:
+            break;
     }
     j[sides.a] = ValueJson(d.a);
     j[sides.b] = ValueJson(d.b);
@@ -65,8 +72,8 @@ std::string DifferenceLines(const std::vector<Difference>& differences, const Si
         for (const review::DifferenceRow& row : review::RowsOf(d)) {
             const std::string what = row.axis.empty() ? row.what : row.what + " " + row.axis;
             char line[512];
-            std::snprintf(line, sizeof line, "%-16s %s %-24s %s %s\n", what.c_str(), sides.a.c_str(),
-                          row.a.c_str(), sides.b.c_str(), row.b.c_str());
+            std::snprintf(line, sizeof line, "%-16s %s %-24s %s %s\n", what.c_str(),
+                          sides.a.c_str(), row.a.c_str(), sides.b.c_str(), row.b.c_str());
             text += line;
         }
     }
@@ -75,7 +82,8 @@ std::string DifferenceLines(const std::vector<Difference>& differences, const Si
 
 std::string RenderDifferences(const review::Comparison& comparison, const Sides& sides,
                               const std::string& matchText) {
-    return DifferenceLines(comparison.differences, sides) + review::Summary(comparison, matchText) + "\n";
+    return DifferenceLines(comparison.differences, sides) + review::Summary(comparison, matchText) +
+           "\n";
 }
 
 }  // namespace tarn::console

@@ -1,10 +1,11 @@
 // The differences between two configurations, as `tarn compare`, `diff` and
 // `download --verify` list them: word ranges, items one side lacks, and how
 // items a download does not write and status items are kept apart.
+#include "review/differences.h"
+
 #include <gtest/gtest.h>
 
 #include "app/console/difference_view.h"
-#include "review/differences.h"
 
 namespace tarn::test {
 namespace {
@@ -18,7 +19,8 @@ using review::UnwrittenItems;
 
 // Ordinary groups 0 to 5 of `values.size()` items (one extra group when
 // `extra`), each item holding `values[n]` on three axes.
-void Parameters(CParaMgr& mgr, const std::vector<std::array<int64_t, 3>>& values, bool extra = false) {
+void Parameters(CParaMgr& mgr, const std::vector<std::array<int64_t, 3>>& values,
+                bool extra = false) {
     mgr.m_nAxes = 3;
     mgr.m_nGroupCount = 6;
     mgr.m_nExtCount1 = extra;
@@ -56,12 +58,15 @@ TEST(Differences, WordRangesAndItemsOneSideLacks) {
     EXPECT_EQ(d[0]["ranges"],
               ordered_json::parse(R"([{"first": 3, "count": 2, "a": [0, 0], "b": [1, 1]},
                                       {"first": 10, "count": 7, "a": [0, 0, 0, 0], "b": [7, 7, 7, 7]}])"));
-    EXPECT_EQ(d[1], ordered_json::parse(R"({"what": "parameter", "id": "P0-01", "axis": 0, "a": "5", "b": null})"));
-    EXPECT_EQ(d[2], ordered_json::parse(R"({"what": "parameter", "id": "P1-00", "axis": 2, "a": "1", "b": "2"})"));
+    EXPECT_EQ(d[1], ordered_json::parse(
+                        R"({"what": "parameter", "id": "P0-01", "axis": 0, "a": "5", "b": null})"));
+    EXPECT_EQ(d[2], ordered_json::parse(
+                        R"({"what": "parameter", "id": "P1-00", "axis": 2, "a": "1", "b": "2"})"));
     const std::string text = RenderDifferences(c, sides, "same");
-    for (const char* line : {"DH words         a 20", "DH 3..4          a 0000 0000",
-                             "DH 10..16        a 0000 0000 0000 0000 ...",
-                             "P0-01 x          a 5                        b (none)", "8 differences."})
+    for (const char* line :
+         {"DH words         a 20", "DH 3..4          a 0000 0000",
+          "DH 10..16        a 0000 0000 0000 0000 ...",
+          "P0-01 x          a 5                        b (none)", "8 differences."})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
     EXPECT_EQ(RenderDifferences({}, sides, "same"), "same\n");
 }
