@@ -122,8 +122,23 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
              Later(this, [main] { Click(main, IDC_DOWNLOAD); });
          }},
         {"download finished", [main, logic] { return !logic->IsBusy() && LastLine(main, IDC_LOG) == u"Finished!"; },
-         [main, this] {
+         [main, logic, this] {
              Shoot(QStringLiteral("main-download"), main);
+             // Two settings changed on the drive since, as a technician at the
+             // machine might, then the image compared with the drive.
+             logic->m_CmdImpl.GetCmd()->WriteParam(1, 3, 1861, 1);
+             logic->m_CmdImpl.GetCmd()->WriteParam(2, 5, 7, 0);
+             QAction* compare = main->MenuAction(IDM_COMPARE_DRIVE);
+             Later(this, [compare] { compare->trigger(); });
+         }},
+        {"differences", [this] { return Modal(ToQt(kMenuCompareDrive)) != nullptr; },
+         [this] {
+             QWidget* differences = Modal(ToQt(kMenuCompareDrive));
+             Shoot(QStringLiteral("differences"), differences);
+             Later(this, [differences] { differences->close(); });
+         }},
+        {"open the menu", [this] { return QApplication::activeModalWidget() == &m_dialog.Window(); },
+         [main] {
              // A right click on the surface under "Generate *.tkw".
              const QPoint surface = ToPixels(main->Units(), 452, 84, 0, 0).topLeft();
              main->SystemMenu().popup(main->mapToGlobal(surface));
@@ -133,7 +148,9 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
              QMenu& menu = main->SystemMenu();
              Shoot(QStringLiteral("menu"), main, &menu);
              menu.hide();
-             QAction* about = menu.actions().last();
+             QAction* about = nullptr;
+             for (QAction* action : menu.actions())
+                 if (action->text() == ToQt(kAboutMenuItem)) about = action;
              Later(this, [about] { about->trigger(); });
          }},
         {"about box", [this] { return Modal(ToQt(kAboutCaption)) != nullptr; },
