@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# tarn.exe under Wine against the virtual drive of the Linux build, through a
+# COM port that the Wine prefix maps to the drive's pseudo-terminal: info,
+# upload, download --verify, compare and a missing port, with the images of
+# each build read by the other.
+# Usage: wine_e2e.sh LINUX_TARN WINDOWS_TARN_EXE WORK_DIR
+set -euo pipefail
+tarn=$(realpath "$1")
+tarn_exe=$(realpath "$2")
+work=$3
+rm -rf "$work"
+mkdir -p "$work"
+work=$(realpath "$work")
+
+# A fresh prefix of our own, without a display and without Wine's chatter.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+wineboot -i >/dev/null 2>&1
+wine_tarn() { wine "$tarn_exe" "$@"; }
+fail() {
+  echo "wine e2e: $*" >&2
+  exit 1
+}
+# The same text whatever line ends it was printed with.
+unix_text() { tr -d '\r'; }
+
+exec {sim_out}< <(exec "$tarn" sim --link "$work/drive")
+sim=$!
+stop() {
+  kill -TERM "$sim" 2>/dev/null || true
+  wait "$sim" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+}
+trap stop EXIT
+read -r device <&"$sim_out"
+[ -e "$device" ] || fail "the virtual drive did not start"
+ln -sf "$device" "$WINEPREFIX/dosdevices/com5"
+drive_c=$WINEPREFIX/drive_c
+# The profile in an INI file, so that every run starts alike.
+export TARN_PROFILE='C:\tarn-profile.ini'
+
+echo "-- info through COM5"
+wine_tarn info --port 5 >"$work/info.out" 2>"$work/info.err" || fail "info: $(cat "$work/info.err")"
+unix_text <"$work/info.out" | grep -q '^Port: *5$' || fail "info printed: $(cat "$work/info.out")"
+
+echo "-- upload by both builds from the same drive"
+"$tarn" upload "$work/linux.tkw" --port "$device" --yes >/dev/null 2>&1 || fail "Linux upload"
+mkdir -p "$drive_c/資料"
+wine_tarn upload 'C:\資料\windows.tkw' --port 5 --yes >"$work/upload.out" 2>&1 ||
+  fail "upload: $(cat "$work/upload.out")"
+[ -f "$drive_c/資料/windows.tkw" ] || fail "no image in the Chinese-named folder"
+"$tarn" inspect --json "$work/linux.tkw" >"$work/linux.json"
+"$tarn" inspect --json "$drive_c/資料/windows.tkw" >"$work/windows.json"
+cmp -s "$work/linux.json" "$work/windows.json" ||
+  fail "the images differ: $(diff "$work/linux.json" "$work/windows.json" | head -20)"
+
+echo "-- each build reads the other's image"
+cp "$work/linux.tkw" "$drive_c/linux.tkw"
+wine_tarn inspect --json 'C:\linux.tkw' | unix_text >"$work/linux-by-windows.json"
+cmp -s "$work/linux.json" "$work/linux-by-windows.json" ||
+  fail "tarn.exe reads the Linux image otherwise: $(diff "$work/linux.json" "$work/linux-by-windows.json" | head -20)"
+"$tarn" diff "$work/linux.tkw" "$drive_c/資料/windows.tkw" >/dev/null || fail "tarn diff finds differences"
+
+echo "-- download --verify of the Linux image, then compare"
+wine_tarn download 'C:\linux.tkw' --port 5 --yes --verify >"$work/download.out" 2>&1 ||
+  fail "download: $(cat "$work/download.out")"
+wine_tarn compare 'C:\資料\windows.tkw' --port 5 >"$work/compare.out" 2>&1 ||
+  fail "compare: $(cat "$work/compare.out")"
+
+echo "-- a port that does not exist"
+set +e
+wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
+status=$?
+set -e
+[ "$status" -eq 1 ] || fail "info on a missing port ended with $status"
+grep -q 'There is no port COM9' "$work/missing.err" || fail "missing port: $(cat "$work/missing.err")"
+
+echo "-- tarn.exe sim refuses"
+set +e
+wine_tarn sim >/dev/null 2>&1
+status=$?
+set -e
+[ "$status" -eq 2 ] || fail "tarn.exe sim ended with $status"
+echo "wine e2e: passed"
