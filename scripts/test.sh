@@ -50,7 +50,7 @@ rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 run_tests build/windows
 bash tests/windows/wine_e2e.sh build/normal/tarn build/windows/tarn.exe build/windows/e2e
-wineserver -k 2>/dev/null || true
+wineserver -k >/dev/null 2>&1 || true
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 [ -z "$saved_display" ] || export DISPLAY="$saved_display"
 [ -z "$saved_wayland" ] || export WAYLAND_DISPLAY="$saved_wayland"

@@ -45,14 +45,6 @@ bool SerialPort::Open(const std::string& devicePath) {
     HANDLE h = ::CreateFileW(DeviceName(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Fail(static_cast<int>(::GetLastError()));
-    // Not a communications device at all (a file named like one).
-    DCB probe{};
-    probe.DCBlength = sizeof probe;
-    if (!::GetCommState(h, &probe)) {
-        const int error = static_cast<int>(::GetLastError());
-        ::CloseHandle(h);
-        return Fail(error);
-    }
     m_fd = reinterpret_cast<NativePort>(h);
     m_driverTimeoutsSet = false;
     m_hasHeldByte = false;
@@ -73,9 +65,12 @@ void SerialPort::Close() {
 bool SerialPort::ApplyLine(const LineSettings& line) {
     if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
     HANDLE h = Native(m_fd);
+    // The settings in force are read first, as the driver expects, but not
+    // relied on: the new DCB is whole. (Wine cannot read back a rate that it
+    // has no constant for, such as one a Linux program left on the line.)
     DCB current{};
     current.DCBlength = sizeof current;
-    if (!::GetCommState(h, &current)) return Fail(static_cast<int>(::GetLastError()));
+    ::GetCommState(h, &current);
     // Binary mode, parity checking and abort-on-error on; every flow control,
     // DTR and RTS off; the other members zero.
     DCB dcb{};

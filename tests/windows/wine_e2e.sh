@@ -21,15 +21,15 @@ fail() {
   echo "wine e2e: $*" >&2
   exit 1
 }
-# The same text whatever line ends it was printed with.
-unix_text() { tr -d '\r'; }
+# The same text whatever line ends it was printed with, without the file's name.
+unix_text() { tr -d '\r' | grep -v '^  "file": '; }
 
 exec {sim_out}< <(exec "$tarn" sim --link "$work/drive")
 sim=$!
 stop() {
   kill -TERM "$sim" 2>/dev/null || true
   wait "$sim" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
+  wineserver -k >/dev/null 2>&1 || true
 }
 trap stop EXIT
 read -r device <&"$sim_out"
@@ -49,8 +49,8 @@ mkdir -p "$drive_c/資料"
 wine_tarn upload 'C:\資料\windows.tkw' --port 5 --yes >"$work/upload.out" 2>&1 ||
   fail "upload: $(cat "$work/upload.out")"
 [ -f "$drive_c/資料/windows.tkw" ] || fail "no image in the Chinese-named folder"
-"$tarn" inspect --json "$work/linux.tkw" >"$work/linux.json"
-"$tarn" inspect --json "$drive_c/資料/windows.tkw" >"$work/windows.json"
+"$tarn" inspect --json "$work/linux.tkw" | unix_text >"$work/linux.json"
+"$tarn" inspect --json "$drive_c/資料/windows.tkw" | unix_text >"$work/windows.json"
 cmp -s "$work/linux.json" "$work/windows.json" ||
   fail "the images differ: $(diff "$work/linux.json" "$work/windows.json" | head -20)"
 
