@@ -67,13 +67,18 @@ wine_tarn download 'C:\linux.tkw' --port 5 --yes --verify >"$work/download.out" 
 wine_tarn compare 'C:\資料\windows.tkw' --port 5 >"$work/compare.out" 2>&1 ||
   fail "compare: $(cat "$work/compare.out")"
 
-echo "-- a port that does not exist"
+echo "-- a port that does not exist, remembered in the registry profile"
 set +e
-wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
+TARN_PROFILE= wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
 status=$?
 set -e
 [ "$status" -eq 1 ] || fail "info on a missing port ended with $status"
 grep -q 'There is no port COM9' "$work/missing.err" || fail "missing port: $(cat "$work/missing.err")"
+# The registry reaches user.reg once the Wine server has ended.
+wineserver -w
+sed -n '/^\[Software\\\\.*AppWizard .*\\\\tarn\\\\ROZ_COMM\]/,/^$/p' "$WINEPREFIX/user.reg" >"$work/profile.reg"
+grep -qx '"ComPortSel"=dword:00000009' "$work/profile.reg" ||
+  fail "no ComPortSel in the registry profile: $(grep -n ROZ_COMM "$WINEPREFIX/user.reg")"
 
 echo "-- tarn.exe sim refuses"
 set +e
