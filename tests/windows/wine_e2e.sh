@@ -67,6 +67,13 @@ wine_tarn download 'C:\linux.tkw' --port 5 --yes --verify >"$work/download.out" 
 wine_tarn compare 'C:\資料\windows.tkw' --port 5 >"$work/compare.out" 2>&1 ||
   fail "compare: $(cat "$work/compare.out")"
 
+echo "-- an upload over an existing image replaces it whole"
+wine_tarn upload 'C:\資料\windows.tkw' --port 5 --yes >"$work/reupload.out" 2>&1 ||
+  fail "upload over an image: $(cat "$work/reupload.out")"
+"$tarn" inspect --json "$drive_c/資料/windows.tkw" | unix_text >"$work/windows-again.json"
+cmp -s "$work/linux.json" "$work/windows-again.json" || fail "the replaced image differs"
+[ -z "$(find "$drive_c/資料" -name '.*')" ] || fail "a temporary file was left: $(ls -a "$drive_c/資料")"
+
 echo "-- a port that does not exist, remembered in the registry profile"
 set +e
 TARN_PROFILE= wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
