@@ -82,7 +82,7 @@ set -e
 [ "$status" -eq 1 ] || fail "info on a missing port ended with $status"
 grep -q 'There is no port COM9' "$work/missing.err" || fail "missing port: $(cat "$work/missing.err")"
 # The registry reaches user.reg once the Wine server has ended.
-wineserver -w
+timeout 60 wineserver -w || true
 sed -n '/^\[Software\\\\.*AppWizard .*\\\\tarn\\\\ROZ_COMM\]/,/^$/p' "$WINEPREFIX/user.reg" >"$work/profile.reg"
 grep -qx '"ComPortSel"=dword:00000009' "$work/profile.reg" ||
   fail "no ComPortSel in the registry profile: $(grep -n ROZ_COMM "$WINEPREFIX/user.reg")"
