@@ -87,6 +87,21 @@ sed -n '/^\[Software\\\\.*AppWizard .*\\\\tarn\\\\ROZ_COMM\]/,/^$/p' "$WINEPREFI
 grep -qx '"ComPortSel"=dword:00000009' "$work/profile.reg" ||
   fail "no ComPortSel in the registry profile: $(grep -n ROZ_COMM "$WINEPREFIX/user.reg")"
 
+echo "-- a drive that goes off the line mid-transfer, as on Linux"
+exec {gone_out}< <(exec "$tarn" sim --link "$work/gone" --vanish-after 30 2>"$work/gone-sim.err")
+gone=$!
+read -r gone_device <&"$gone_out"
+ln -sf "$gone_device" "$WINEPREFIX/dosdevices/com6"
+set +e
+wine_tarn upload 'C:\gone.tkw' --port 6 --yes >"$work/gone.out" 2>"$work/gone.err"
+status=$?
+set -e
+kill -TERM "$gone" 2>/dev/null || true
+wait "$gone" 2>/dev/null || true
+[ "$status" -eq 1 ] || fail "an upload from a vanished drive ended with $status"
+grep -q '^tarn: the upload failed: Comm port read Error !' "$work/gone.err" ||
+  fail "vanished drive: $(grep '^tarn' "$work/gone.err")"
+
 echo "-- tarn.exe sim refuses"
 set +e
 wine_tarn sim >/dev/null 2>&1
