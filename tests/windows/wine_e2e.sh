@@ -16,7 +16,10 @@ work=$(realpath "$work")
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 wineboot -i >/dev/null 2>&1
-wine_tarn() { wine "$tarn_exe" "$@"; }
+# Each build's runs keep their settings in an INI profile of the test's own.
+export TARN_PROFILE="$work/linux-profile.ini"
+wine_profile='C:\tarn-profile.ini'
+wine_tarn() { TARN_PROFILE="$wine_profile" wine "$tarn_exe" "$@"; }
 fail() {
   echo "wine e2e: $*" >&2
   exit 1
@@ -36,8 +39,6 @@ read -r device <&"$sim_out"
 [ -e "$device" ] || fail "the virtual drive did not start"
 ln -sf "$device" "$WINEPREFIX/dosdevices/com5"
 drive_c=$WINEPREFIX/drive_c
-# The profile in an INI file, so that every run starts alike.
-export TARN_PROFILE='C:\tarn-profile.ini'
 
 echo "-- info through COM5"
 wine_tarn info --port 5 >"$work/info.out" 2>"$work/info.err" || fail "info: $(cat "$work/info.err")"
@@ -76,7 +77,7 @@ cmp -s "$work/linux.json" "$work/windows-again.json" || fail "the replaced image
 
 echo "-- a port that does not exist, remembered in the registry profile"
 set +e
-TARN_PROFILE= wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
+wine_profile='' wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
 status=$?
 set -e
 [ "$status" -eq 1 ] || fail "info on a missing port ended with $status"
