@@ -19,7 +19,7 @@ constexpr char16_t kOpenImageFilter[] = u"Kestrel Image|*.tkw||";
 
 bool IsFile(const std::u16string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(ToUtf8(path)), ec);
+    return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ void CTarnToolkitDlg::ShowComparison() {
         AddLog(FromUtf8(review::Summary(*m_comparison, match)));
         m_host.RunTableDialog(ComparisonReport(*m_comparison, kMenuCompareDrive, u"Image", u"Drive", match));
     }
-    Record("compare", outcome, std::filesystem::path(ToUtf8(m_comparePath)), false, count);
+    Record("compare", outcome, FsPath(m_comparePath), false, count);
     m_compareImage.reset();
 }
 
@@ -90,8 +90,8 @@ void CTarnToolkitDlg::CompareTwoImages() {
     review::CompareScope scope;
     scope.imageFields = true;
     const review::Comparison comparison = review::Compare(review::SideOf(*a), review::SideOf(*b), scope);
-    const std::u16string nameA = FromUtf8(std::filesystem::path(ToUtf8(*first)).filename().string());
-    const std::u16string nameB = FromUtf8(std::filesystem::path(ToUtf8(*second)).filename().string());
+    const std::u16string nameA = FromUtf8(Utf8Of(FsPath(*first).filename()));
+    const std::u16string nameB = FromUtf8(Utf8Of(FsPath(*second).filename()));
     m_host.RunTableDialog(ComparisonReport(comparison, kMenuCompareImages, nameA, nameB,
                                            "Nothing differs: the two images hold the same."));
 }

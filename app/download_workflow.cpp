@@ -43,14 +43,14 @@ constexpr const char16_t* kImageChanged =
 
 bool FileExists(const std::u16string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(ToUtf8(path)), ec);
+    return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
 }
 
 }  // namespace
 
 std::optional<CTarnToolkitDlg::LoadedImage> CTarnToolkitDlg::Stamp(const std::u16string& path) {
     std::error_code ec;
-    const std::filesystem::path file(ToUtf8(path));
+    const std::filesystem::path file = FsPath(path);
     LoadedImage stamp{path, std::filesystem::last_write_time(file, ec), 0};
     if (ec) return std::nullopt;
     stamp.size = std::filesystem::file_size(file, ec);
@@ -137,7 +137,7 @@ void CTarnToolkitDlg::OnBnClickedDownload() {
     if (m_busy) return;
     StartDownload();
     // A write that started is recorded when its worker ends.
-    if (!m_busy && m_bOnline) Record("download", m_lastDownload, std::filesystem::path(ToUtf8(m_view->GetText(IDC_FILE))), true);
+    if (!m_busy && m_bOnline) Record("download", m_lastDownload, FsPath(m_view->GetText(IDC_FILE)), true);
 }
 
 void CTarnToolkitDlg::StartDownload() {

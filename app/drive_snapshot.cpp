@@ -46,8 +46,8 @@ bool TakeSnapshot(ICmdImpl& command, CParaMgr& definitions, CDevInfo& driveInfo,
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     int osError = 0;
-    if (!WriteImageFile(FromUtf8(file.string()), driveInfo, cfg, &osError)) {
-        *reason = u"The snapshot could not be saved to " + FromUtf8(file.string()) +
+    if (!WriteImageFile(FromUtf8(Utf8Of(file)), driveInfo, cfg, &osError)) {
+        *reason = u"The snapshot could not be saved to " + FromUtf8(Utf8Of(file)) +
                   (osError ? u": " + FromUtf8(OsErrorText(osError)) : u"");
         return false;
     }
@@ -72,9 +72,9 @@ std::optional<std::filesystem::path> LastSnapshot(const std::filesystem::path& d
     std::optional<std::filesystem::path> newest;
     const std::string prefix = IdentityPrefix(drive);
     for (const auto& entry : std::filesystem::directory_iterator(dataFolder / "snapshots", ec)) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8Of(entry.path().filename());
         if (!name.starts_with(prefix) || entry.path().extension() != ".tkw") continue;
-        if (!newest || name > newest->filename().string()) newest = entry.path();
+        if (!newest || name > Utf8Of(newest->filename())) newest = entry.path();
     }
     return newest;
 }

@@ -8,6 +8,7 @@
 
 #include "image/sha256.h"
 #include "platform/session_identity.h"
+#include "platform/wide_string.h"
 
 namespace tarn {
 
@@ -17,7 +18,7 @@ using nlohmann::ordered_json;
 
 // Paths are bytes: what is not UTF-8 is shown with replacement characters.
 ordered_json PathField(const std::optional<std::filesystem::path>& path) {
-    return path ? ordered_json(path->string()) : ordered_json();
+    return path ? ordered_json(Utf8Of(*path)) : ordered_json();
 }
 
 std::string Dump(const ordered_json& j) {
@@ -76,7 +77,7 @@ bool ServiceHistory::Append(const ServiceRecord& record, std::string* reason) co
     if (out) out.write(line.data(), static_cast<std::streamsize>(line.size()));
     if (out) out.flush();
     if (out) return true;
-    if (reason) *reason = m_file.string() + ": " + (errno ? std::strerror(errno) : "cannot be written");
+    if (reason) *reason = Utf8Of(m_file) + ": " + (errno ? std::strerror(errno) : "cannot be written");
     return false;
 }
 
@@ -88,7 +89,7 @@ ServiceHistory::Entries ServiceHistory::Read() const {
         if (line.empty()) continue;
         ordered_json j = ordered_json::parse(line, nullptr, false);
         if (j.is_discarded() || !j.is_object() || !j.contains("operation")) {
-            entries.warnings.push_back(m_file.string() + ", line " + std::to_string(number) +
+            entries.warnings.push_back(Utf8Of(m_file) + ", line " + std::to_string(number) +
                                        ": not a service record, skipped");
             continue;
         }

@@ -84,10 +84,10 @@ void CTarnToolkitDlg::RestoreLastSnapshot() {
     if (!snapshot) {
         m_view->MessageBox(WidenFormat("There is no snapshot of a drive %d, %d, %d in ", m_DriveInfo.m_wIdent1,
                                        m_DriveInfo.m_wIdent2, m_DriveInfo.m_wIdent3) +
-                           FromUtf8((m_dataFolder / "snapshots").string()) + u".");
+                           FromUtf8(Utf8Of(m_dataFolder / "snapshots")) + u".");
         return;
     }
-    const std::u16string path = FromUtf8(snapshot->string());
+    const std::u16string path = FromUtf8(Utf8Of(*snapshot));
     if (m_view->MessageBox(u"Write the snapshot " + path + u" back into the drive?", MbButtons::YesNo,
                            MbIcon::Question) != IDYES)
         return;
@@ -126,7 +126,7 @@ bool CTarnToolkitDlg::SnapshotBeforeWrite(TransferOutcome& outcome) {
         return false;
     }
     m_snapshotTaken = file;
-    Log(u"Snapshot of the drive saved to " + FromUtf8(file.string()));
+    Log(u"Snapshot of the drive saved to " + FromUtf8(Utf8Of(file)));
     return true;
 }
 

@@ -301,7 +301,7 @@ void CTarnToolkitDlg::OnBnClickedGenerate() {
     if (m_lastUpload.result != TransferOutcome::Result::NotStarted || !m_lastUpload.message.empty())
         Record("upload", m_lastUpload,
                upload.m_strPath.empty() ? std::nullopt
-                                        : std::optional(std::filesystem::path(ToUtf8(upload.m_strPath))),
+                                        : std::optional(FsPath(upload.m_strPath)),
                false);
     // The parameter download checks the drive against the identity whose
     // definitions were last learned, as it did when uploads shared the manager.
@@ -351,7 +351,7 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
                 if (!m_endWhenIdle) m_view->Window()->Post(WM_COMPARISON_READY, 0, 0);
             } else {
                 m_lastDownload = m_workerOutcome;
-                Record("download", m_lastDownload, std::filesystem::path(ToUtf8(m_loaded ? m_loaded->path : u"")),
+                Record("download", m_lastDownload, FsPath(m_loaded ? m_loaded->path : u""),
                        true, m_verifyDifferences);
             }
             EnableTransferInputs(true);

@@ -1,15 +1,11 @@
 #include "image/image_file.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 
 #include "image/stored_file.h"
 #include "image/stream_fields.h"
 #include "platform/storage/replacement_file.h"
+#include "platform/storage/system_paths.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -22,18 +18,9 @@ constexpr uint16_t kImageType = 2;
 // ever followed) and removed when it goes.
 class WorkingCopy {
 public:
-    WorkingCopy() {
-        const char* dir = std::getenv("TMPDIR");
-        if (!dir || !*dir) dir = std::getenv("TEMP");
-        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/tarn-image-XXXXXX";
-        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-            m_path = pattern;
-        }
-    }
+    WorkingCopy() : m_path(CreatePrivateTempFile("tarn-image-")) {}
     ~WorkingCopy() {
-        if (!m_path.empty()) ::unlink(m_path.c_str());
+        if (!m_path.empty()) RemoveFile(m_path);
     }
     WorkingCopy(const WorkingCopy&) = delete;
     WorkingCopy& operator=(const WorkingCopy&) = delete;
@@ -49,7 +36,7 @@ private:
 ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, CCfgExchange& cfg) {
     ImageLoadOutcome out;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(ToUtf8(path)), ec)) {
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
         cfg.DataValid = false;
         out.step = ImageLoadOutcome::Step::NoFile;
         return out;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/crc32.h"
+#include "image/gzip_open.h"
 #include "platform/storage/file.h"
 #include "platform/wide_string.h"
 
@@ -210,7 +211,7 @@ int CompressCopy(const std::u16string& source, const std::u16string& destination
     if (ReadWhole(source, &bytes, osError) != kStoredOK) return 0;
 
     errno = 0;
-    gzFile gz = gzopen(ToUtf8(destination).c_str(), "wb6");
+    gzFile gz = OpenGzip(destination, "wb6");
     if (!gz) return Failed(0, errno ? errno : ENOMEM, osError);
     size_t written = 0;
     bool ok = true;

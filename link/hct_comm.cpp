@@ -109,7 +109,7 @@ void CHCT_COMM::RecvLoop() {
             // changes; then take everything the port holds in one read.
             SerialPort::Ready ready;
             size_t got = 0;
-            bool ok = m_hCom.WaitReadable(m_wake.Fd(), -1, ready);
+            bool ok = m_hCom.WaitReadable(m_wake.Handle(), -1, ready);
             if (ok && ready == SerialPort::Ready::Wake) {
                 m_wake.Drain();
                 continue;

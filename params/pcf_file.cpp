@@ -1,16 +1,13 @@
 // The PCF file: the drive's parameter definitions, kept on disk under the
 // drive's identity as a compound file, scrambled, gzip-compressed and followed
 // by a 16-byte trailer.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "image/stored_file.h"
 #include "params/para_mgr.h"
 #include "platform/storage/replacement_file.h"
+#include "platform/storage/system_paths.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -18,22 +15,6 @@ namespace tarn {
 namespace {
 
 constexpr const char* kProgramName = "TarnToolkit";
-
-// The directory of the running program, with a trailing separator.
-std::string ProgramDirectory() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return "./";
-    return exe.parent_path().string() + "/";
-}
-
-// The user's data directory for the program: $XDG_DATA_HOME, else ~/.local/share.
-std::string UserDataDirectory() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
-        return std::string(xdg) + "/" + kProgramName + "/";
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.local/share/" + kProgramName + "/";
-}
 
 }  // namespace
 
@@ -44,7 +25,7 @@ std::u16string CParaMgr::GetPcfDirectory() const {
     std::string root = ToUtf8(m_pcfRoot);
     if (root.empty()) {
         root = ProgramDirectory();
-        if (::access(root.c_str(), W_OK) != 0) root = UserDataDirectory();
+        if (!IsWritableDirectory(root)) root = UserDataDirectory(kProgramName);
     } else if (root.back() != '/') {
         root += '/';
     }
@@ -59,7 +40,7 @@ std::u16string CParaMgr::GetPcfPath() const {
 
 HRESULT CParaMgr::SavePcf(const std::u16string& directory, const std::u16string& path) {
     std::error_code ec;
-    const std::filesystem::path dir(ToUtf8(directory));
+    const std::filesystem::path dir(directory);
     if (!std::filesystem::exists(dir, ec)) {
         std::filesystem::create_directories(dir, ec);
         if (ec) return E_FAIL;

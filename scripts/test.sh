@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is missing,
 # then builds and runs the suite in a normal build, under AddressSanitizer +
-# UndefinedBehaviorSanitizer, runs the threaded tests (the link, the dialogs, the
+# UndefinedBehaviorSanitizer, cross-builds tarn.exe for Windows and runs it and
+# its unit suites under Wine, runs the threaded tests (the link, the dialogs, the
 # desktop windows and the tarn command end to end among them) under
 # ThreadSanitizer, and runs every fuzz target for half a minute.
 set -euo pipefail
@@ -36,6 +37,23 @@ run_tests() { # dir [ctest options...]
 echo "== normal build =="
 build build/normal ""
 run_tests build/normal
+
+echo "== Windows: MinGW-w64 cross build, unit suites and tarn.exe end to end under Wine =="
+bash scripts/build-windows.sh
+# A fresh Wine prefix of the stage's own, set up without a display or Wine's
+# chatter; the display comes back for the stages after this one.
+saved_display=${DISPLAY-}
+saved_wayland=${WAYLAND_DISPLAY-}
+unset DISPLAY WAYLAND_DISPLAY
+export WINEPREFIX="$root/build/windows/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+run_tests build/windows
+bash tests/windows/wine_e2e.sh build/normal/tarn build/windows/tarn.exe build/windows/e2e
+wineserver -k >/dev/null 2>&1 || true
+unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+[ -z "$saved_display" ] || export DISPLAY="$saved_display"
+[ -z "$saved_wayland" ] || export WAYLAND_DISPLAY="$saved_wayland"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 build build/asan address

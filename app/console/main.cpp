@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/console/command_line.h"
+#include "app/console/console_setup.h"
 #include "app/console/console_io.h"
 #include "app/console/diff_command.h"
 #include "app/console/drive_command.h"
@@ -51,4 +54,11 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(argc, argv); }
+int main(int argc, char** argv) {
+    PrepareConsole();
+    std::vector<std::string> args = CommandArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& arg : args) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    return Run(static_cast<int>(args.size()), pointers.data());
+}

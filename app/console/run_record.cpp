@@ -1,37 +1,22 @@
 #include "app/console/run_record.h"
 
 #include <cmath>
-#include <stdexcept>
 
 namespace tarn::console {
 
-RunRecord::Stream::Stream(std::FILE* echo, const RunRecord& owner) : m_echo(echo), m_owner(owner) {
-    cookie_io_functions_t functions{};
-    functions.write = &Stream::Write;
-    m_file = fopencookie(this, "w", functions);
-    if (!m_file) throw std::runtime_error("no stream for the run's record");
-    std::setvbuf(m_file, nullptr, _IOLBF, 0);
-}
-
-RunRecord::Stream::~Stream() {
-    std::fclose(m_file);
-}
-
-ssize_t RunRecord::Stream::Write(void* cookie, const char* data, size_t size) {
-    auto* self = static_cast<Stream*>(cookie);
-    if (self->m_echo) {
-        std::fwrite(data, 1, size, self->m_echo);
-        std::fflush(self->m_echo);
+void RunRecord::Stream::Take(const char* data, size_t size) {
+    if (m_echo) {
+        std::fwrite(data, 1, size, m_echo);
+        std::fflush(m_echo);
     }
     for (size_t i = 0; i < size; ++i) {
         if (data[i] != '\n') {
-            self->m_partial += data[i];
+            m_partial += data[i];
             continue;
         }
-        self->m_lines.emplace_back(self->m_owner.Seconds(), std::move(self->m_partial));
-        self->m_partial.clear();
+        m_lines.emplace_back(m_owner.Seconds(), std::move(m_partial));
+        m_partial.clear();
     }
-    return static_cast<ssize_t>(size);
 }
 
 RunRecord::RunRecord(std::FILE* logEcho, std::FILE* messageEcho)

@@ -3,10 +3,9 @@
 // the table at the end of a clone): every log line and message with the time
 // it came, and when the connect ended. The command writes its log and its
 // messages to Log() and Messages(), which also pass them on as they come.
-#include <sys/types.h>
-
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
@@ -40,6 +39,7 @@ private:
     using Lines = std::vector<std::pair<double, std::string>>;
 
     // A stdio stream that cuts what is written into lines with their times.
+    // How the stream reaches Take() is the system's (run_record_stream_*.cpp).
     class Stream {
     public:
         Stream(std::FILE* echo, const RunRecord& owner);
@@ -47,13 +47,16 @@ private:
         Stream(const Stream&) = delete;
         Stream& operator=(const Stream&) = delete;
         std::FILE* File() { return m_file; }
-        const Lines& Taken() const { return m_lines; }
+        // Every line written so far, once the stream has passed it on.
+        const Lines& Taken() const;
+        void Take(const char* data, size_t size);
 
     private:
-        static ssize_t Write(void* cookie, const char* data, size_t size);
+        struct Channel;
         std::FILE* m_echo;
         const RunRecord& m_owner;
-        std::FILE* m_file;
+        std::FILE* m_file = nullptr;
+        std::unique_ptr<Channel> m_channel;
         std::string m_partial;
         Lines m_lines;
     };

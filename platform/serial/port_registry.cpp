@@ -1,5 +1,7 @@
 #include "platform/serial/port_registry.h"
 
+#include "platform/serial/port_names.h"
+
 namespace tarn {
 
 void PortRegistry::Assign(int portNumber, const std::string& devicePath) {
@@ -20,7 +22,7 @@ void PortRegistry::Clear() {
 std::optional<std::string> PortRegistry::PathOf(int portNumber) const {
     std::lock_guard lock(m_mutex);
     auto it = m_paths.find(portNumber);
-    if (it == m_paths.end()) return std::nullopt;
+    if (it == m_paths.end()) return SystemPortPath(portNumber);
     return it->second;
 }
 

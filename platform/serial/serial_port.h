@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/serial/line_tap.h"
+#include "platform/serial/wake_event.h"
 
 namespace tarn {
 
@@ -30,7 +31,16 @@ struct PortTimeouts {
     uint32_t readTotalConstant = 0;
     uint32_t writeTotalMultiplier = 0;
     uint32_t writeTotalConstant = 0;
+    bool operator==(const PortTimeouts&) const = default;
 };
+
+// The system's handle of an open port: a descriptor, or a Windows HANDLE kept
+// as an integer (INVALID_HANDLE_VALUE is -1 there too).
+#ifdef _WIN32
+using NativePort = intptr_t;
+#else
+using NativePort = int;
+#endif
 
 class SerialPort {
 public:
@@ -43,7 +53,7 @@ public:
     // an advisory lock, so that two tools never share a port).
     bool Open(const std::string& devicePath);
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd != -1; }
 
     // Raw 8-bit line with the given rate, character format, no flow control
     // and DTR/RTS held inactive. Rates without a standard constant are set
@@ -62,10 +72,10 @@ public:
     // a time-out returns true with the bytes that went out.
     bool Write(const uint8_t* data, size_t size, size_t& written);
 
-    // Blocks until the port has bytes to read, or wakeFd becomes readable
+    // Blocks until the port has bytes to read, or `wake` is signalled
     // (timeoutMs < 0: no limit). Returns false on a port error.
     enum class Ready { Data, Wake, Timeout };
-    bool WaitReadable(int wakeFd, int timeoutMs, Ready& ready);
+    bool WaitReadable(WaitHandle wake, int timeoutMs, Ready& ready);
     // Reads what is there now, at most `wanted` bytes, without waiting.
     bool ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got);
 
@@ -86,9 +96,15 @@ private:
         if (ILineTap* tap = m_tap.load(std::memory_order_acquire)) tap->OnLine(direction, bytes, size);
     }
 
-    int m_fd = -1;
+    NativePort m_fd = -1;
     int m_lastError = 0;
     PortTimeouts m_timeouts;
+    // Windows: the time-outs the driver holds now, and a byte that a wait for
+    // data has already taken from the driver.
+    PortTimeouts m_driverTimeouts;
+    bool m_driverTimeoutsSet = false;
+    uint8_t m_heldByte = 0;
+    bool m_hasHeldByte = false;
     std::atomic<ILineTap*> m_tap{nullptr};
 };
 

@@ -171,7 +171,7 @@ bool SerialPort::Write(const uint8_t* data, size_t size, size_t& written) {
     return ended(true);
 }
 
-bool SerialPort::WaitReadable(int wakeFd, int timeoutMs, Ready& ready) {
+bool SerialPort::WaitReadable(WaitHandle wakeFd, int timeoutMs, Ready& ready) {
     if (!IsOpen()) return Fail(EBADF);
     pollfd pfds[2] = {{m_fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
     for (;;) {

@@ -1,7 +1,8 @@
 #pragma once
 // A plain disk file held open for one operation: opened (optionally locked for
 // exclusive use), read or written whole, and closed by its destructor. Errors are
-// returned as errno values, 0 on success, so each layer can map them to its own codes.
+// returned as the system's codes (errno values on Linux, GetLastError codes on
+// Windows), 0 on success, so each layer can map them to its own codes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,7 +27,7 @@ public:
     // this one is open; a file already locked gives EWOULDBLOCK. A created file is
     // truncated only once the lock is held.
     int Open(const std::string& utf8Path, Access access, bool exclusive);
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd != -1; }
 
     int Size(uint64_t* size) const;
     // Reads up to count bytes at the current position; *got is 0 at end of file.
@@ -40,7 +41,7 @@ public:
     int Close();
 
 private:
-    int m_fd = -1;
+    intptr_t m_fd = -1;  // a descriptor, or a Windows HANDLE (INVALID_HANDLE_VALUE is -1)
 };
 
 }  // namespace tarn

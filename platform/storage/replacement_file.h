@@ -17,11 +17,11 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    // Why the new file could not be made (an errno value); 0 when it is ready.
+    // Why the new file could not be made (a system error code); 0 when it is ready.
     int Error() const { return m_error; }
     // Where the new content is to be written.
     const std::string& Path() const { return m_path; }
-    // 0, or the errno value of the step that failed; the target is then as it was.
+    // 0, or the system error code of the step that failed; the target is then as it was.
     int Commit();
 
 private:
@@ -31,7 +31,7 @@ private:
     bool m_committed = false;
 };
 
-// The operating system's own words for an errno value ("No space left on device").
+// The operating system's own words for a system error code ("No space left on device").
 std::string OsErrorText(int error);
 
 }  // namespace tarn

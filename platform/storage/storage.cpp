@@ -12,6 +12,7 @@
 #include "platform/storage/cfb_tree.h"
 #include "platform/storage/cfb_writer.h"
 #include "platform/storage/file.h"
+#include "platform/storage/storage_error.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -19,31 +20,7 @@ namespace {
 
 using cfb::Node;
 
-HRESULT FromErrno(int err, HRESULT otherwise) {
-    switch (err) {
-        case 0:
-            return S_OK;
-        case ENOENT:
-        case ENOTDIR:
-            return STG_E_FILENOTFOUND;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-        case EWOULDBLOCK:
-            return STG_E_ACCESSDENIED;
-        case ENAMETOOLONG:
-            return STG_E_INVALIDNAME;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return STG_E_MEDIUMFULL;
-        case ENOMEM:
-            return STG_E_INSUFFICIENTMEMORY;
-        default:
-            return otherwise;
-    }
-}
+HRESULT FromErrno(int err, HRESULT otherwise) { return StorageErrorOf(err, otherwise); }
 
 bool Writable(DWORD mode) {
     return (mode & 3) == STGM_WRITE || (mode & 3) == STGM_READWRITE;
@@ -446,20 +423,6 @@ HRESULT StgOpenStorageOnMemory(std::span<const uint8_t> bytes, IStorage** root) 
         return MakeRoot(std::move(doc), root);
     } catch (const std::bad_alloc&) {
         return STG_E_INSUFFICIENTMEMORY;
-    }
-}
-
-int ErrnoFromStorageResult(HRESULT hr) {
-    switch (hr) {
-        case STG_E_FILENOTFOUND: return ENOENT;
-        case STG_E_ACCESSDENIED: return EACCES;
-        case STG_E_INVALIDNAME: return ENAMETOOLONG;
-        case STG_E_MEDIUMFULL: return ENOSPC;
-        case STG_E_INSUFFICIENTMEMORY:
-        case E_OUTOFMEMORY: return ENOMEM;
-        case STG_E_WRITEFAULT:
-        case STG_E_READFAULT: return EIO;
-        default: return 0;
     }
 }
 

@@ -121,9 +121,9 @@ HRESULT StgOpenStorageOnMemory(std::span<const uint8_t> bytes, IStorage** root);
 // cannot be read.
 HRESULT StgIsStorageFile(const char16_t* path);
 
-// The errno value behind a failure that the disk or the operating system
-// caused (a full disk, no permission), so that the user can be told why; 0 for
-// every other result.
+// The system error code (errno, or GetLastError on Windows) behind a failure
+// that the disk or the operating system caused (a full disk, no permission), so
+// that the user can be told why; 0 for every other result.
 int ErrnoFromStorageResult(HRESULT hr);
 
 // Holds one reference to an element and releases it when it goes.

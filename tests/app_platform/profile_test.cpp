@@ -1,15 +1,16 @@
 // Profile settings: the contract both profiles keep, the INI file's round trip of
 // awkward texts, damaged files reading as defaults, atomic replacement, writers
-// sharing a file, and the file's place under the user's configuration directory.
+// sharing a file. The contract holds for the system's own profile too (the
+// registry on Windows).
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <thread>
 
 #include "platform/profile/ini_profile.h"
 #include "platform/profile/memory_profile.h"
 #include "tests/app_platform/fake_tree.h"
+#include "tests/app_platform/system_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -20,12 +21,14 @@ int FilesIn(const fs::path& folder) {
     return static_cast<int>(std::distance(fs::directory_iterator(folder), {}));
 }
 
-class ProfileContract : public ::testing::TestWithParam<bool> {
+enum class Kind { Memory, Ini, System };
+
+class ProfileContract : public ::testing::TestWithParam<Kind> {
 protected:
     test::TempDir dir;
-    std::unique_ptr<IProfile> profile =
-        GetParam() ? std::unique_ptr<IProfile>(new IniProfile(dir.path() / "a" / "p.ini"))
-                   : std::unique_ptr<IProfile>(new MemoryProfile);
+    std::unique_ptr<IProfile> profile = GetParam() == Kind::Ini      ? std::make_unique<IniProfile>(dir.path() / "a" / "p.ini")
+                                        : GetParam() == Kind::Memory ? std::make_unique<MemoryProfile>()
+                                                                     : test::SystemProfile();
 };
 
 TEST_P(ProfileContract, SettingsReadBackWithDefaultsAndCaseFreeNames) {
@@ -57,7 +60,13 @@ TEST_P(ProfileContract, SettingsReadBackWithDefaultsAndCaseFreeNames) {
     EXPECT_EQ(profile->GetProfileSection(kSectionComm).size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(IniAndMemory, ProfileContract, ::testing::Bool());
+// The system's own profile where there is one.
+std::vector<Kind> KindsHere() {
+    if (test::SystemProfile()) return {Kind::Memory, Kind::Ini, Kind::System};
+    return {Kind::Memory, Kind::Ini};
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProfile, ProfileContract, ::testing::ValuesIn(KindsHere()));
 
 TEST(IniProfile, TextsSurviveTheFileAndAnotherReaderSeesThem) {
     test::TempDir dir;
@@ -131,29 +140,6 @@ TEST(IniProfile, WritersOfTheSameFileLoseNoKeys) {
     a.join();
     b.join();
     EXPECT_EQ(IniProfile(file).GetProfileSection(u"W").size(), 30u);
-}
-
-// Sets an environment variable for one scope.
-struct EnvVar {
-    EnvVar(const char* name, const char* value) : name(name) {
-        if (const char* was = ::getenv(name)) old = was;
-        ::setenv(name, value, 1);
-    }
-    ~EnvVar() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
-    const char* name;
-    std::optional<std::string> old;
-};
-
-TEST(IniProfile, LivesUnderTheUsersConfigurationDirectory) {
-    EnvVar home("HOME", "/home/op");
-    {
-        EnvVar xdg("XDG_CONFIG_HOME", "/cfg");
-        EXPECT_EQ(DefaultProfilePath(),
-                  fs::path("/cfg") / ToUtf8(kProfileRegistryKey) / "TarnToolkit.ini");
-        EXPECT_EQ(DefaultProfilePath(u"a/b", u".."), fs::path("/cfg/a_b/_.ini"));
-    }
-    EnvVar relative("XDG_CONFIG_HOME", "cfg");  // not absolute: ignored
-    EXPECT_EQ(DefaultProfilePath(u"Key", u"App"), fs::path("/home/op/.config/Key/App.ini"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // from the file we write from it, and our layer exactly that tree from the file
 // gsf writes from it.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <map>
 #include <optional>
@@ -21,6 +22,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
+
+// Runs a shell command and returns its standard output; *status gets the exit status.
+inline std::string RunCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return *status = -1, out;
+    char buffer[65536];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    int rc = ::pclose(pipe);
+    *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
 
 // Element path ("a/b/c") to its bytes, or to nothing for a storage.
 using Tree = std::map<std::string, std::optional<std::vector<uint8_t>>>;

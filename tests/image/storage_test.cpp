@@ -4,8 +4,6 @@
 #include "platform/storage/storage.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include "tests/image/test_files.h"
 
@@ -112,24 +110,6 @@ TEST(Storage, ReadOnlyRootsMissingElementsAndFilesThatAreNotCompoundFiles) {
         STG_E_INVALIDFLAG);
     EXPECT_EQ(StgCreateDocfile(dir.WideFile("nodir/x.stg").c_str(), kCreate, 0, root.Out()),
               STG_E_FILENOTFOUND);
-}
-
-TEST(Storage, AFileThatCannotBeWrittenIsNeverReportedWritten) {
-    TempDir dir;
-    StgPtr<IStorage> root;
-    ASSERT_EQ(StgCreateDocfile(dir.WideFile("full.stg").c_str(), kCreate, 0, root.Out()), S_OK);
-    ASSERT_EQ(WriteStream(root.get(), u"Big", Pattern(100000, 1)), S_OK);
-    // The file may grow to 16 KiB only, as on a full disk.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 16384;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    HRESULT hr = root->Commit(0);
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(hr, STG_E_MEDIUMFULL);
-    EXPECT_EQ(root->Commit(0), S_OK);
 }
 
 }  // namespace

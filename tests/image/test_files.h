@@ -1,15 +1,13 @@
 #pragma once
 // Helpers of the image and app platform tests: a private temporary directory removed
-// with its contents, whole-file access, filler bytes, shell commands, little-endian
-// fields, and whole streams of a compound file.
-#include <stdlib.h>
-#include <sys/wait.h>
-
+// with its contents, whole-file access, filler bytes, little-endian fields, and
+// whole streams of a compound file.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,11 +22,14 @@ constexpr DWORD kOpen = 0x10;      // read-only, exclusive
 
 class TempDir {
 public:
+    // A new folder of a random name (create_directory fails on one that exists).
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarn-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto path = std::filesystem::temp_directory_path() / ("tarn-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(path)) m_path = path;
+        }
+        if (m_path.empty()) throw std::runtime_error("no temporary folder");
     }
     ~TempDir() {
         std::error_code ec;
@@ -38,7 +39,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path File(const std::string& name) const { return m_path / name; }
-    std::u16string WideFile(const std::string& name) const { return FromUtf8(File(name).string()); }
+    std::u16string WideFile(const std::string& name) const { return File(name).u16string(); }
 
 private:
     std::filesystem::path m_path;
@@ -68,18 +69,6 @@ inline std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
         b = static_cast<uint8_t>(x);
     }
     return bytes;
-}
-
-// Runs a shell command and returns its standard output; *status gets the exit status.
-inline std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return *status = -1, out;
-    char buffer[65536];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    int rc = ::pclose(pipe);
-    *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
 }
 
 inline uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
