@@ -120,14 +120,11 @@ TEST(Storage, AFileThatCannotBeWrittenIsNeverReportedWritten) {
     ASSERT_EQ(StgCreateDocfile(dir.WideFile("full.stg").c_str(), kCreate, 0, root.Out()), S_OK);
     ASSERT_EQ(WriteStream(root.get(), u"Big", Pattern(100000, 1)), S_OK);
     // The file may grow to 16 KiB only, as on a full disk.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 16384;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    HRESULT hr = root->Commit(0);
-    setrlimit(RLIMIT_FSIZE, &old);
+    HRESULT hr = S_OK;
+    {
+        FileSizeLimit limit(16384);
+        hr = root->Commit(0);
+    }
     EXPECT_EQ(hr, STG_E_MEDIUMFULL);
     EXPECT_EQ(root->Commit(0), S_OK);
 }

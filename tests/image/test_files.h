@@ -3,8 +3,10 @@
 // with its contents, whole-file access, filler bytes, shell commands, little-endian
 // fields, and whole streams of a compound file.
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -42,6 +44,27 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// While it lives, no file of this process may grow beyond `bytes`: a disk that
+// fills up during a save.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int);
 };
 
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
