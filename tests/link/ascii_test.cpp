@@ -3,7 +3,6 @@
 #include "link/trace.h"
 #include "link_fixture.h"
 #include "platform/wide_string.h"
-#include "sim/ascii_frames.h"
 
 namespace tarn::test {
 
