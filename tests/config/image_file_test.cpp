@@ -1,9 +1,5 @@
 // Image files: a configuration from the virtual drive through a file and back,
 // the elements and stream bytes of an image, and images that must be refused.
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -13,6 +9,8 @@
 #include "image/stream_fields.h"
 #include "platform/wide_string.h"
 #include "tests/common/unprivileged.h"
+#include "tests/image/file_size_limit.h"
+#include "tests/image/test_files.h"
 
 namespace tarn::test {
 
@@ -25,36 +23,9 @@ std::string Bytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// While it lives, no file of this process may grow beyond `bytes`: a disk that
-// fills up during a save.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_signal);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_signal)(int);
-};
-
 class ImageFileTest : public ConfigTest {
 protected:
-    void SetUp() override {
-        ConfigTest::SetUp();
-        dir = fs::path(::testing::TempDir()) / ("tarn-image-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::u16string File(const char* name) const { return FromUtf8((dir / name).string()); }
+    std::u16string File(const char* name) const { return temp.WideFile(name); }
 
     // Unwraps an image into a plain compound file and lists its root.
     std::vector<std::string> Elements(const std::u16string& image) {
@@ -84,7 +55,8 @@ protected:
         return path;
     }
 
-    fs::path dir;
+    TempDir temp;
+    const fs::path& dir = temp.path();
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "device/device_cmd.h"
 #include "tests/common/drive_rig.h"
+#include "tests/common/request_lines.h"
 #include "device/device_inst.h"
 #include "link/hct_comm.h"
 #include "platform/wide_string.h"
@@ -21,10 +22,7 @@ protected:
     void SetUp() override { Start({}); }
     void Start(const sim::DriveDescription& description);
 
-    // The requests the drive received, one line each: "R 0300 1" (read
-    // address count), "W 0210 0047" (write address value), "M addr count",
-    // "T" (identity triple), "C FF03" (definition record), "D"/"U" (blocks).
-    std::vector<std::string> Traffic();
+    std::vector<std::string> Traffic() { return TakeRequestLines(*drive); }
     // The drive refuses (with an exception reply) every request for which
     // `refuse` is true.
     void RefuseWhen(std::function<bool(const sim::Bytes& frame)> refuse);

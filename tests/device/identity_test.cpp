@@ -1,27 +1,11 @@
 // The drive's identity and the wait for its ready bit.
 #include "device_fixture.h"
 #include "image/dev_info.h"
+#include "tests/common/fast_clock.h"
 
 namespace tarn::test {
 
 namespace {
-
-// A clock that only pretends to sleep: each Sleep moves it on.
-class TestClock : public ITickClock {
-public:
-    explicit TestClock(uint32_t start, int32_t stepAfterFirstSleep = 0)
-        : m_now(start), m_jump(stepAfterFirstSleep) {}
-    uint32_t TickCount() override { return m_now; }
-    void Sleep(uint32_t ms) override {
-        m_now += ms;
-        if (m_sleeps++ == 0) m_now += static_cast<uint32_t>(m_jump);
-    }
-
-private:
-    uint32_t m_now;
-    int32_t m_jump;
-    int m_sleeps = 0;
-};
 
 sim::DriveDescription Drive(uint16_t ident2) {
     sim::DriveDescription d;
@@ -78,8 +62,8 @@ TEST_F(DeviceTest, ReadDevInfoFailurePaths) {
     EXPECT_EQ(info.m_nExtension, 1);
 }
 
-TEST_F(DeviceTest, WaitP5_02ReadyWithATestClock) {
-    TestClock clock(0xFFFFFF00);  // wraps around during the wait
+TEST_F(DeviceTest, WaitP5_02ReadyWithAFastClock) {
+    FastClock clock(0xFFFFFF00);  // wraps around during the wait
     cmd.SetClock(&clock);
     // Two refused reads, then the ready bit.
     int refusals = 2;
@@ -92,7 +76,7 @@ TEST_F(DeviceTest, WaitP5_02ReadyWithATestClock) {
     EXPECT_FALSE(cmd.WaitP5_02Ready());
     EXPECT_EQ(Traffic().size(), 36u) << "a read every 200 ms until 7000 ms have passed";
 
-    TestClock backwards(5000, -10000);
+    FastClock backwards(5000, -10000);
     cmd.SetClock(&backwards);
     EXPECT_FALSE(cmd.WaitP5_02Ready());
     EXPECT_EQ(Traffic().size(), 1u) << "a clock that went back ends the wait";

@@ -2,10 +2,29 @@
 
 #include "link/link_packet.h"
 #include "platform/wide_string.h"
+#include "sim/ascii_frames.h"
 
 namespace tarn::test {
 
 std::string ErrorOf(CHCT_COMM& link) { return ToUtf8(link.GetErrMsg()); }
+
+void LinkTest::Open(bool ascii) {
+    drive.SetAsciiFraming(ascii);
+    ASSERT_EQ(link.OpenPort(drive.Path(), ascii ? 1 : kLinkBaudCode, ascii ? 3 : kLinkProtocolCode), 1);
+    ASSERT_EQ(link.IsRtu(), !ascii);
+}
+
+void LinkTest::ReplyText(const std::string& text) {
+    drive.SetReplyHook([text](const sim::LoggedRequest&, const Bytes&) -> std::optional<Bytes> {
+        return Bytes(text.begin(), text.end());
+    });
+}
+
+void LinkTest::ReplyLine(const Bytes& bytes) {
+    Bytes withCrc = bytes;
+    sim::AppendFrameCrc(withCrc);
+    ReplyText(sim::AsciiReplyText(withCrc));
+}
 
 std::string LinkTest::Error() { return ErrorOf(link); }
 

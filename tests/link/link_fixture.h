@@ -1,5 +1,6 @@
 #pragma once
-// A link opened at the system's settings on a virtual drive's pseudo-terminal.
+// A link opened on a virtual drive's pseudo-terminal: in RTU at the system's
+// settings, or in ASCII.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,13 +15,21 @@ using sim::Bytes;
 
 class LinkTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(link.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1); }
+    void SetUp() override { Open(false); }
+    // ASCII at 9600 baud (a 35 ms read pass leaves the test time to spare), 8N2.
+    void Open(bool ascii);
 
     std::string Error();
 
     // Answers every request with `rtu` (its CRC appended when asked) in a
     // type-0 packet, instead of the drive's own reply.
     void ReplyWith(Bytes rtu, bool appendCrc = true);
+    // Answers every request with `text` as it stands, or with `bytes` as an
+    // ASCII line with a correct LRC.
+    void ReplyText(const std::string& text);
+    void ReplyLine(const Bytes& bytes);
+    // ReplyWith or ReplyLine, as the link is framed.
+    void ReplyFramed(const Bytes& bytes) { link.IsRtu() ? ReplyWith(bytes) : ReplyLine(bytes); }
     // The frames the drive received, as bytes.
     std::vector<Bytes> Sent();
 

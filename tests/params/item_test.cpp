@@ -2,13 +2,10 @@
 // limits, and its five streams.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "image/file_io.h"
 #include "params/para_item.h"
 #include "platform/wide_string.h"
+#include "tests/image/test_files.h"
 
 namespace tarn::test {
 
@@ -37,55 +34,35 @@ std::string Text(const std::u16string& s) { return ToUtf8(s); }
 
 }  // namespace
 
-TEST(ParaItem, ValuesByKind) {
-    CParaItem u16 = Item(kAttrUnsigned, 0xFFFF, 0);
-    u16.m_Value[0] = 0xFFFF;
-    EXPECT_EQ(u16.GetValue(0), 65535);
-    EXPECT_EQ(Text(u16.FormatValue()), "65535");
-    u16.SetValue(-1, 0);
-    EXPECT_EQ(u16.m_Value[0], 65535);
-
-    CParaItem s16 = Item(0, 100, -100);
-    s16.SetValue(65531, 0);
-    EXPECT_EQ(s16.m_Value[0], -5);
-    EXPECT_EQ(Text(s16.FormatValue()), "-5");
-
-    CParaItem s32 = Item(kAttr32Bit);
-    s32.SetValue(-70000, 1);
-    EXPECT_EQ(s32.GetValue(1), -70000);
-    CParaItem u32 = Item(kAttr32Bit | kAttrUnsigned, 0xFFFFFFFF, 0);
-    u32.SetValue(-1, 0);
-    EXPECT_EQ(u32.GetValue(0), 0xFFFFFFFFll);
-    EXPECT_EQ(u32.GetUpperLimit(), 0xFFFFFFFFll) << "zero-extended when unsigned";
+// Each kind of value: what SetValue keeps of a number, and its display text.
+TEST(ParaItem, ValuesAndDisplayTextByKind) {
+    struct {
+        CParaItem item;
+        int64_t set, value;
+        const char* text;
+    } cases[] = {
+        {Item(kAttrUnsigned, 0xFFFF, 0), -1, 65535, "65535"},
+        {Item(0, 100, -100), 65531, -5, "-5"},
+        {Item(kAttr32Bit), -70000, -70000, "-70000"},
+        {Item(kAttr32Bit | kAttrUnsigned, 0xFFFFFFFF, 0), -1, 0xFFFFFFFF, "4294967295"},
+        {Item(0x0003, 100000, -100000), 1250, 1250, "12.50"},  // two decimals
+        {Item(0x0003, 100000, -100000), -5, -5, "-0.05"},
+        {Item(0xC000, 0xFFFF, 0), 26, 26, "0x001A"},
+        {Item(0xC000 | kAttr32Bit, 0xFFFFFFFF, 0), 26, 26, "0x0000001A"},
+        // P5-19 has six decimals whatever its attribute says.
+        {Item(kAttr32Bit, 0x7FFFFFFF, 0, 0, 5, 19), 1500000, 1500000, "1.500000"},
+        {Item(0x0002, 0x7FFF, 0, 0, 5, 19), 15, 15, "1.5"},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        c.item.SetValue(c.set, 1);
+        EXPECT_EQ(c.item.GetValue(1), c.value);
+        c.item.SetValue(c.set, 0);
+        EXPECT_EQ(Text(c.item.FormatValue()), c.text);
+    }
+    EXPECT_EQ(Item(kAttr32Bit | kAttrUnsigned, 0xFFFFFFFF, 0).GetUpperLimit(), 0xFFFFFFFFll)
+        << "zero-extended when unsigned";
     EXPECT_EQ(Item(0, -1).GetUpperLimit(), -1) << "sign-extended when signed";
-}
-
-TEST(ParaItem, DisplayText) {
-    CParaItem fixed = Item(0x0003, 100000, -100000);  // two decimals
-    fixed.m_Value[0] = 1250;
-    EXPECT_EQ(Text(fixed.FormatValue()), "12.50");
-    EXPECT_EQ(fixed.ParseValue(u"12.50", 1), kParseStored);
-    EXPECT_EQ(fixed.m_Value[1], 1250);
-    fixed.m_Value[0] = -5;
-    EXPECT_EQ(Text(fixed.FormatValue()), "-0.05");
-
-    CParaItem hex = Item(0xC000, 0xFFFF, 0);
-    hex.m_Value[0] = 26;
-    EXPECT_EQ(Text(hex.FormatValue()), "0x001A");
-    CParaItem hex32 = Item(0xC000 | kAttr32Bit, 0xFFFFFFFF, 0);
-    hex32.m_Value[0] = 26;
-    EXPECT_EQ(Text(hex32.FormatValue()), "0x0000001A");
-
-    CParaItem p519 = Item(kAttr32Bit, 0x7FFFFFFF, 0, 0, 5, 19);
-    p519.m_Value[0] = 1500000;
-    EXPECT_EQ(Text(p519.FormatValue()), "1.500000");
-    EXPECT_EQ(p519.ParseValue(u"2.25", 0), kParseStored);
-    EXPECT_EQ(p519.m_Value[0], 2250000);
-    CParaItem p519short = Item(0x0002, 0x7FFF, 0, 0, 5, 19);  // one decimal, 16 bits
-    p519short.m_Value[0] = 15;
-    EXPECT_EQ(Text(p519short.FormatValue()), "1.5");
-    EXPECT_EQ(p519short.ParseValue(u"1.5", 0), kParseAboveUpper)
-        << "six decimals whatever the attribute: 1500000 is above 0x7FFF";
 
     EXPECT_EQ(Text(Item(kAttrDefaultDependsOnDevice).FormatDefault()), "Depend on Devices");
     EXPECT_EQ(Text(Item(0, 100, 0, 42).FormatDefault()), "42");
@@ -94,17 +71,29 @@ TEST(ParaItem, DisplayText) {
     EXPECT_EQ(Text(Item(0x0002 | kAttr32Bit, 0x7FFFFFFF, 0, 16777217).FormatDefault()), "1677721.6");
 }
 
+// Reading text back: what is stored, and the limits that keep the old value.
 TEST(ParaItem, ParseWithinLimits) {
-    CParaItem item = Item(0, 100, -100, 7);
-    EXPECT_EQ(item.m_Value[0], 7) << "SetDefinition stores the default";
-    EXPECT_EQ(item.ParseValue(u"101", 0), kParseAboveUpper);
-    EXPECT_EQ(item.ParseValue(u"-101", 0), kParseBelowLower);
-    EXPECT_EQ(item.m_Value[0], 7) << "nothing stored";
-    EXPECT_EQ(item.ParseValue(u"99999999999", 0), kParseOutOfRange);
-    EXPECT_EQ(item.ParseValue(u"  -12abc", 0), kParseStored);
-    EXPECT_EQ(item.m_Value[0], -12);
-    EXPECT_EQ(item.ParseValue(u"abc", 0), kParseStored) << "no number reads as 0";
-    EXPECT_EQ(item.m_Value[0], 0);
+    struct {
+        CParaItem item;
+        const char16_t* text;
+        int result;
+        int64_t stored;
+    } cases[] = {
+        {Item(0, 100, -100, 7), u"101", kParseAboveUpper, 7},
+        {Item(0, 100, -100, 7), u"-101", kParseBelowLower, 7},
+        {Item(0, 100, -100, 7), u"99999999999", kParseOutOfRange, 7},
+        {Item(0, 100, -100, 7), u"  -12abc", kParseStored, -12},
+        {Item(0, 100, -100, 7), u"abc", kParseStored, 0},  // no number reads as 0
+        {Item(0x0003, 100000, -100000), u"12.50", kParseStored, 1250},
+        {Item(kAttr32Bit, 0x7FFFFFFF, 0, 0, 5, 19), u"2.25", kParseStored, 2250000},
+        // Six decimals on 16 bits: 1500000 is above 0x7FFF.
+        {Item(0x0002, 0x7FFF, 0, 0, 5, 19), u"1.5", kParseAboveUpper, 0},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        EXPECT_EQ(c.item.ParseValue(c.text, 0), c.result);
+        EXPECT_EQ(c.item.GetValue(0), c.stored);
+    }
 
     CParaItem hex = Item(0xC000, 0xFFFF, 0, 0x1A);
     EXPECT_EQ(hex.m_Value[0], 0x1A) << "a hexadecimal default reads back as itself";
@@ -123,12 +112,7 @@ TEST(ParaItem, ParseWithinLimits) {
 
 class ParaItemStorage : public ::testing::Test {
 protected:
-    void SetUp() override {
-        path = std::filesystem::temp_directory_path() /
-               ("tarn-item-" + std::to_string(::getpid()) + ".cfb");
-    }
-    void TearDown() override { std::filesystem::remove(path); }
-    std::u16string Path() const { return FromUtf8(path.string()); }
+    std::u16string Path() const { return dir.WideFile("item.cfb"); }
     // The bytes of a stream of the root.
     std::vector<uint8_t> StreamBytes(const char16_t* name) {
         StgPtr<IStorage> root;
@@ -141,7 +125,7 @@ protected:
         bytes.resize(got);
         return bytes;
     }
-    std::filesystem::path path;
+    TempDir dir;
 };
 
 TEST_F(ParaItemStorage, RoundTripAndStreamBytes) {

@@ -20,6 +20,7 @@
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 #include "tests/common/drive_rig.h"
+#include "tests/common/request_lines.h"
 
 namespace tarn::test {
 
@@ -84,22 +85,14 @@ protected:
 
     // Parameter-value reads and writes the drive received: "R addr count" / "M addr".
     std::vector<std::string> ParamTraffic() {
-        static const std::set<std::pair<unsigned, unsigned>> kOtherReads = {
-            {0x0000, 1}, {0x0500, 2}, {0x005C, 1}, {0x205C, 1}, {0x405C, 1},
-            {0xFE02, 2}, {0xFE06, 1}, {0x0504, 1}, {0xFD00, 1}};
+        static const std::set<std::string> kOtherReads = {"R 0000 1", "R 0500 2", "R 005C 1", "R 205C 1",
+                                                          "R 405C 1", "R FE02 2", "R FE06 1", "R 0504 1",
+                                                          "R FD00 1"};
         std::vector<std::string> out;
-        char line[32];
-        for (const auto& r : drive->Requests()) {
-            const unsigned a = r.frame[2] << 8 | r.frame[3], n = r.frame[4] << 8 | r.frame[5];
-            if (r.Function() == 0x03 && !kOtherReads.count({a, n}))
-                std::snprintf(line, sizeof line, "R %04X %u", a, n);
-            else if (r.Function() == 0x10)
-                std::snprintf(line, sizeof line, "M %04X", a);
-            else
-                continue;
-            out.push_back(line);
+        for (const auto& line : TakeRequestLines(*drive)) {
+            if (line[0] == 'R' && !kOtherReads.count(line)) out.push_back(line);
+            if (line[0] == 'M') out.push_back(line.substr(0, 6));
         }
-        drive->ClearRequests();
         return out;
     }
 
