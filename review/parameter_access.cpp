@@ -194,7 +194,8 @@ std::vector<WrittenChange> WriteChanges(ICmdImpl& command, const std::vector<Par
     // The download's unlock; like the download, a refused last step (P5-01 := 12) does not stop it.
     cmd->PrepareParaDownload();
     for (const ParameterChange& change : changes) {
-        WrittenChange& written = done.emplace_back(WrittenChange{change});
+        WrittenChange& written = done.emplace_back();
+        written.change = change;
         const CParaItem& item = *change.item;
         CParaItem copy = item;
         copy.SetValue(static_cast<int32_t>(change.newValue), change.axis);
