@@ -83,6 +83,7 @@ uint8_t ServoDrive::WriteRegisters(uint16_t address, uint16_t count, const uint1
     if (refused) return refused;
     for (uint16_t i = 0; i < count; ++i) {
         const uint16_t at = static_cast<uint16_t>(address + i);
+        if (auto wrong = m_misstored.find(at); wrong != m_misstored.end()) m_registers[at] = wrong->second;
         if (at == reg::kSpecialFunction) {
             m_accessCodes.push_back(values[i]);
         } else if (at == reg::kCommand) {
@@ -111,6 +112,11 @@ uint8_t ServoDrive::DownloadBlock(uint8_t area, uint16_t address, const uint16_t
     m_ready = false;
     m_readyAt.reset();
     return DriveModel::DownloadBlock(area, address, words, count);
+}
+
+void ServoDrive::MisstoreRegister(uint16_t address, uint16_t stored) {
+    std::lock_guard lock(m_mutex);
+    m_misstored[address] = stored;
 }
 
 std::vector<uint16_t> ServoDrive::AccessCodes() const {

@@ -4,6 +4,7 @@
 // the run step of P5-01 and the ready bit of P5-02, the section-size registers,
 // and its parameter groups with their definition records.
 #include <chrono>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     std::vector<uint16_t> CommandWrites() const;
     void SetServoOn(int axis, bool on);
     void HoldReadyLow(bool hold);
+    // A write to the register is taken and answered as stored, but the
+    // register then holds `stored` (a drive that corrects or loses a value).
+    void MisstoreRegister(uint16_t address, uint16_t stored);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -40,6 +44,7 @@ private:
     bool m_downloadSinceRun = false;
     bool m_ready;
     std::optional<Clock::time_point> m_readyAt;
+    std::map<uint16_t, uint16_t> m_misstored;
 };
 
 }  // namespace tarn::sim

@@ -41,7 +41,7 @@ UsageError Leftover(const CLI::App& app, const CLI::App* sub) {
         return {"unknown command '" + word + "'" + Hint(word, SubcommandNames(app)), ""};
     }
     const std::string word = sub->remaining().front();
-    const std::string command = sub->get_name();
+    const std::string command = CommandName(*sub);
     if (word.rfind("-", 0) == 0 && word.size() > 1)
         return {"unknown option " + word + " for " + command +
                     Hint(word.substr(0, word.find('=')), OptionNames(*sub)),
@@ -51,7 +51,7 @@ UsageError Leftover(const CLI::App& app, const CLI::App* sub) {
 
 CommandLine Collect(const CLI::App& sub) {
     CommandLine line;
-    line.command = sub.get_name();
+    line.command = CommandName(sub);
     for (const CLI::Option* option : sub.get_options()) {
         if (option->count() == 0 || (option->get_lnames().empty() && !option->get_positional()))
             continue;
@@ -94,11 +94,18 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     app.set_version_flag("--version", Version(), "Print the version and exit");
     // Left-over words are looked at here, so that a slip gets a suggestion.
     app.allow_extras();
-    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) sub->allow_extras();
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+        sub->allow_extras();
+        for (CLI::App* nested : sub->get_subcommands([](CLI::App*) { return true; })) nested->allow_extras();
+    }
 
+    // The subcommand given, down to a nested one ("param set").
     auto selected = [&app]() -> const CLI::App* {
-        const auto parsed = app.get_subcommands();
-        return parsed.empty() ? nullptr : parsed.front();
+        auto parsed = app.get_subcommands();
+        if (parsed.empty()) return nullptr;
+        const CLI::App* sub = parsed.front();
+        while (!sub->get_subcommands().empty()) sub = sub->get_subcommands().front();
+        return sub;
     };
     try {
         app.parse(argc, argv);
@@ -113,7 +120,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         const CLI::App* sub = selected();
         if (!(sub ? sub->remaining() : app.remaining()).empty()) throw Leftover(app, sub);
         if (!sub) throw UsageError{"no command given", ""};
-        throw UsageError{e.what(), sub->get_name()};
+        throw UsageError{e.what(), CommandName(*sub)};
     }
     const CLI::App* sub = selected();
     if (!app.remaining().empty() || !sub->remaining().empty())

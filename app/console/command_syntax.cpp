@@ -31,6 +31,14 @@ const Subcommand kSubcommands[] = {
     {"history", "tarn history [--json] [--last N]",
      "Show the service history: every transfer of this user, newest first"},
     {"inspect", "tarn inspect IMAGE.tkw [--json]", "Show what an image file holds"},
+    {"param", "tarn param list|get|set ... --port PORT (tarn param COMMAND --help)",
+     "Read, check and write single parameters of the drive"},
+    {"param list", "tarn param list --port PORT [--station TEXT] [--group G] [--changed] [--json]",
+     "List the drive's parameters: values per axis, default, limits, kind, whether a download writes them"},
+    {"param get", "tarn param get ITEM... --port PORT [--station TEXT] [--axis x|y|z|all] [--json]",
+     "Show parameters (P1-02) of the drive on every axis, or one"},
+    {"param set", "tarn param set ITEM=VALUE... --port PORT [--station TEXT] [--axis x|y|z|all] [--yes]",
+     "Check every pair against its item, then write each as the parameter download does and read it back"},
     {"sim",
      "tarn sim [DRIVE.json] [--link PATH] [--state FILE] [--station N] [--ascii] [--baud RATE] "
      "[fault options]",
@@ -48,14 +56,15 @@ const char* const kCountHelp = " (N: a count of replies, or 'all')";
 class Formatter : public CLI::Formatter {
 public:
     std::string make_usage(const CLI::App* app, std::string) const override {
-        return "usage: " + Synopsis(app->get_parent() ? app->get_name() : std::string()) + "\n";
+        return "usage: " + Synopsis(app->get_parent() ? CommandName(*app) : std::string()) + "\n";
     }
 };
 
 CLI::App* Add(CLI::App& app, const char* name) {
+    const std::string full = app.get_parent() ? app.get_name() + " " + name : name;
     for (const Subcommand& s : kSubcommands)
-        if (std::string(s.name) == name) return app.add_subcommand(s.name, s.description);
-    throw std::logic_error(std::string("no synopsis for ") + name);
+        if (full == s.name) return app.add_subcommand(name, s.description);
+    throw std::logic_error("no synopsis for " + full);
 }
 
 // The help text goes in as a std::string: CLI11 would take a char pointer for
@@ -93,7 +102,40 @@ void Count(CLI::App* c, const char* name, const std::string& help) {
     Value(c, name, "N", help + kCountHelp);
 }
 
+void DescribeParamCommands(CLI::App* param) {
+    param->require_subcommand(1);
+    const char* axisHelp = "The axis: x, y, z or all (default: every axis of the drive)";
+    CLI::App* list = Add(*param, "list");
+    Port(list);
+    Station(list);
+    Value(list, "--group", "G", "Only group G (P1-xx: 1)")->check(CLI::Range(-64, 64));
+    Flag(list, "--changed", "Only items whose value differs from the default on some axis");
+    Json(list, "Print the items as one JSON array");
+
+    CLI::App* get = Add(*param, "get");
+    Argument(get, "ITEM", "An item as the drive names it, P1-02")->required()->expected(1, CLI::detail::expected_max_vector_size)->allow_extra_args();
+    Port(get);
+    Station(get);
+    Value(get, "--axis", "AXIS", axisHelp)->check(CLI::IsMember({"x", "y", "z", "all"}));
+    Json(get, "Print the items as one JSON array");
+
+    CLI::App* set = Add(*param, "set");
+    Argument(set, "ITEM=VALUE", "An item and its new value as the item shows it: 12, 0x001A, 12.5")
+        ->required()
+        ->expected(1, CLI::detail::expected_max_vector_size)->allow_extra_args();
+    Port(set);
+    Station(set);
+    Value(set, "--axis", "AXIS", "The axis to write: x, y, z or all; required on a drive of several axes")
+        ->check(CLI::IsMember({"x", "y", "z", "all"}));
+    Flag(set, "--yes", "Write without asking (off a terminal nothing is written without it)");
+}
+
 }  // namespace
+
+std::string CommandName(const CLI::App& app) {
+    const CLI::App* parent = app.get_parent();
+    return parent && parent->get_parent() ? parent->get_name() + " " + app.get_name() : app.get_name();
+}
 
 std::string Synopsis(const std::string& command) {
     for (const Subcommand& s : kSubcommands)
@@ -175,6 +217,8 @@ void DescribeCommands(CLI::App& app) {
     Argument(inspect, "IMAGE.tkw", "The image file to show")->required();
     Json(inspect, "Print one JSON document (its fields are only ever added to)");
 
+    DescribeParamCommands(Add(app, "param"));
+
     CLI::App* sim = Add(app, "sim");
     Argument(sim, "DRIVE.json",
              "The drive description to serve (default: the shipped default drive)");
@@ -198,6 +242,8 @@ void DescribeCommands(CLI::App& app) {
     Value(sim, "--lose-blocks", "N",
           "Acknowledge the next N block writes (0xF5) as stored, but keep nothing of them (N: a "
           "count, or 'all')");
+    Value(sim, "--misstore", "REG=VALUE",
+          "Take writes to register REG (0x0204) but keep VALUE in it, as a drive that changes a value does");
     Value(sim, "--vanish-after", "N",
           "Answer N requests, then go off the line as a pulled bridge does (the device path goes away)");
 }

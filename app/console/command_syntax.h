@@ -14,4 +14,8 @@ void DescribeCommands(CLI::App& app);
 // the command when `command` is empty or unknown.
 std::string Synopsis(const std::string& command);
 
+// A subcommand's name as the synopses know it: "info", or "param set" for a
+// nested one.
+std::string CommandName(const CLI::App& app);
+
 }  // namespace tarn::console

@@ -14,6 +14,7 @@
 #include "app/console/drive_command.h"
 #include "app/console/history_command.h"
 #include "app/console/image_report.h"
+#include "app/console/param_command.h"
 #include "app/console/ports_command.h"
 #include "app/console/sim_command.h"
 #include "app/user_profile.h"
@@ -48,6 +49,7 @@ int Run(int argc, char** argv) {
         return Inspect(line.arguments[0], line.Has("--json"), io);
     }
     std::unique_ptr<IProfile> profile = OpenUserProfile();
+    if (line.command.starts_with("param ")) return RunParamCommand(line, *profile);
     if (line.command == "ports") return ListPorts(*profile, line.Has("--all"), line.Has("--json"));
     return RunDriveCommand(line, *profile);
 }

@@ -119,6 +119,12 @@ int RunSimulator(const CommandLine& line) {
         std::fprintf(stderr, "tarn: %s\n", e.what());
         return 1;
     }
+    if (auto misstore = line.Value("--misstore")) {
+        const size_t equals = misstore->find('=');
+        if (equals == std::string::npos) throw UsageError{"--misstore needs REG=VALUE", "sim"};
+        model->MisstoreRegister(static_cast<uint16_t>(Number("--misstore", misstore->substr(0, equals), 0, 0xFFFF)),
+                                static_cast<uint16_t>(Number("--misstore", misstore->substr(equals + 1), 0, 0xFFFF)));
+    }
     drive->SetPacing(pacing);
     drive->SetFaults(faults);
     drive->SetAsciiFraming(line.Has("--ascii"));
