@@ -68,6 +68,17 @@ public:
     // Where DownloadToDevice shows a failure; none: the failure is only returned.
     void SetMessageBox(IMessageBox* box) { m_pMessageBox = box; }
 
+    // What the last DownloadToDevice wrote whole and what it left unwritten,
+    // part by part, and whether it ended early on a stop request (the command
+    // set's RequestStop): it stops only between parameter writes and between
+    // parts, and a Program it has written is always burned.
+    struct WriteRecord {
+        std::vector<std::u16string> written;
+        std::vector<std::u16string> unwritten;
+        bool stopped = false;
+    };
+    const WriteRecord& LastWrite() const { return m_lastWrite; }
+
     IProgramSource* ProgramSource = nullptr;
     IDVSource* DVSource = nullptr;
     CParaMgr* ParaMgr = nullptr;
@@ -106,6 +117,7 @@ public:
 
 private:
     IMessageBox* m_pMessageBox = nullptr;
+    WriteRecord m_lastWrite;
 };
 
 // The single configuration of the process, created on first use.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/console/json_text.h"
 #include "app/console/config_differences.h"
 #include "app/console/loaded_image.h"
 
@@ -26,7 +27,7 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
             {"b", b},
             {"result", differences.empty() ? "match" : "differs"},
             {"differences", differences}};
-        std::printf("%s\n", document.dump(2).c_str());
+        std::printf("%s\n", JsonText(document).c_str());
     } else {
         std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),
                     RenderDifferences(differences, sides, "The images hold the same.").c_str());

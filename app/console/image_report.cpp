@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <sstream>
 
+#include "app/console/json_text.h"
 #include "app/console/loaded_image.h"
 #include "image/crc32.h"
+#include "params/para_limits.h"
 #include "platform/wide_string.h"
 
 namespace tarn::console {
@@ -161,8 +163,11 @@ std::string RenderImageText(const ordered_json& d) {
 int Inspect(const std::string& file, bool json, ConsoleIo& io) {
     const std::unique_ptr<Configuration> image = LoadImage(file, io);
     if (!image) return 1;
+    if (const std::string warning = image->cfg.IncludePara ? OutsideLimitsWarning(image->params) : "";
+        !warning.empty())
+        io.Error(warning);
     const ordered_json d = DescribeImage(file, image->info, image->cfg, &image->params);
-    const std::string text = json ? d.dump(2) + "\n" : RenderImageText(d);
+    const std::string text = json ? JsonText(d) + "\n" : RenderImageText(d);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     return 0;

@@ -21,6 +21,9 @@ std::unique_ptr<Configuration> LoadImage(const std::string& file, ConsoleIo& io)
         case ImageLoadOutcome::Step::NotOpened:
             io.Error(file + ": the unwrapped image is no compound file that opens");
             break;
+        case ImageLoadOutcome::Step::WorkingCopyFailed:
+            io.Error(WorkingCopyFailure(file, outcome));
+            break;
         case ImageLoadOutcome::Step::ContentFailed:
             io.Error(file + ": the image's device record or configuration does not load");
             break;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 #include "app/console/command_line.h"
@@ -11,6 +12,7 @@
 #include "app/console/drive_command.h"
 #include "app/console/image_report.h"
 #include "app/console/ports_command.h"
+#include "app/console/signals.h"
 #include "app/console/sim_command.h"
 #include "app/user_profile.h"
 
@@ -41,9 +43,21 @@ int Run(int argc, char** argv) {
     }
     std::unique_ptr<IProfile> profile = OpenUserProfile();
     if (line.command == "ports") return ListPorts(*profile, line.Has("--all"), line.Has("--json"));
-    return RunDriveCommand(line, *profile);
+    StopSignals signals;  // before the link's threads, which inherit its signal mask
+    return RunDriveCommand(line, *profile, &signals);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(argc, argv); }
+int main(int argc, char** argv) {
+    // No exception leaves the command: it would end it without a word, and
+    // without giving the port back.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarn: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "tarn: an unexpected failure\n");
+    }
+    return 1;
+}

@@ -177,7 +177,7 @@ TEST_F(MgrTest, DownloadWritesOrdinaryDownloadableItems) {
     EXPECT_EQ(traffic[0], "M 0000");
     EXPECT_EQ(traffic[1], "M 2000");
     EXPECT_EQ(model->Register(0x2002), 0xFFFE);
-    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-2=2 download fail"});
+    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-2=102 download fail"}) << "the axis's own value";
 }
 
 TEST_F(MgrTest, DownloadStopsAtAWriteTheLineLost) {
@@ -192,7 +192,7 @@ TEST_F(MgrTest, DownloadStopsAtAWriteTheLineLost) {
     EXPECT_EQ(mgr.DownloadValues(), kDownloadLineFault);
     EXPECT_EQ(ParamTraffic(), (std::vector<std::string>{"M 0000", "M 2000", "M 4000", "M 0002", "M 2002", "M 2002",
                                                         "M 2002"}));
-    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-1=1 download fail"});
+    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-1=101 download fail"});
 }
 
 TEST_F(MgrTest, DownloadRefusesAnotherMachineAndARunningServo) {
@@ -241,8 +241,8 @@ TEST_F(MgrTest, ImagePartAndItsLog) {
     EXPECT_EQ(loaded.Items(1)[3].GetValue(0), 9);
     ASSERT_EQ(loadWindow.lines.size(), 7u * 4);
     EXPECT_EQ(std::vector<std::string>(loadWindow.lines.begin(), loadWindow.lines.begin() + 4),
-              (std::vector<std::string>{"x:P0-0=3005", "y:P0-0=3005", "z:P0-0=3005", ""}))
-        << "P0-00 is the main version; each axis line shows the axis-0 value";
+              (std::vector<std::string>{"x:P0-0=3005", "y:P0-0=2", "z:P0-0=3", ""}))
+        << "each axis line shows that axis's own value";
 }
 
 TEST_F(MgrTest, PcfFileNamedAfterTheDrive) {
