@@ -19,14 +19,6 @@ namespace {
 
 constexpr const char* kProgramName = "TarnToolkit";
 
-// The directory of the running program, with a trailing separator.
-std::string ProgramDirectory() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return "./";
-    return exe.parent_path().string() + "/";
-}
-
 // The user's data directory for the program: $XDG_DATA_HOME, else ~/.local/share.
 std::string UserDataDirectory() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
@@ -37,17 +29,15 @@ std::string UserDataDirectory() {
 
 }  // namespace
 
-// A portable install keeps its PCF files beside the program; an installed
-// program, whose directory the user cannot write, keeps them in the user's
-// data directory, with the same "Data/ParaCfg" below it.
+// PCF files go to the user's data directory, "Data/ParaCfg" below it, unless a
+// root is set: never beside the executable, whose folder an installed program
+// must not write to (and root could).
 std::u16string CParaMgr::GetPcfDirectory() const {
     std::string root = ToUtf8(m_pcfRoot);
-    if (root.empty()) {
-        root = ProgramDirectory();
-        if (::access(root.c_str(), W_OK) != 0) root = UserDataDirectory();
-    } else if (root.back() != '/') {
+    if (root.empty())
+        root = UserDataDirectory();
+    else if (root.back() != '/')
         root += '/';
-    }
     return FromUtf8(root + "Data/ParaCfg");
 }
 

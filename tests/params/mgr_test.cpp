@@ -2,6 +2,8 @@
 // values both ways with the exact register traffic, the image part and the
 // PCF file.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -272,6 +274,12 @@ TEST_F(MgrTest, PcfFileNamedAfterTheDrive) {
     std::string text((std::istreambuf_iterator<char>(listing)), {});
     EXPECT_NE(text.find("'ParaMgrInfo'"), std::string::npos) << text;
     EXPECT_NE(text.find("'ParaStorage9/ParaCfg'"), std::string::npos) << text;
+    // Without a root of its own a PCF file goes to the data folder, never beside the program.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string saved = data ? data : "";
+    ::setenv("XDG_DATA_HOME", "/data-home", 1);
+    EXPECT_EQ(ToUtf8(CParaMgr().GetPcfDirectory()), "/data-home/TarnToolkit/Data/ParaCfg");
+    data ? ::setenv("XDG_DATA_HOME", saved.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace tarn::test
