@@ -39,10 +39,13 @@ public:
     void AddLog(const std::u16string& line);
     // True while the read runs (the Upload button is disabled meanwhile).
     bool IsBusy() const { return m_busy; }
+    // Why the last save failed (an errno value), 0 when it did not.
+    int SaveError() const { return m_nSaveError; }
 
     CDevInfo* m_pDevInfo;
     std::u16string m_strPath;
     int m_nOperation = 0;
+    int m_nSaveError = 0;
 
 private:
     static void Progress(void* context, int code);

@@ -3,6 +3,7 @@
 #include "app/console/dialog_loop.h"
 #include "app/dialog_texts.h"
 #include "app/dlg_toolkit_upload.h"
+#include "platform/storage/replacement_file.h"
 
 namespace tarn::console {
 
@@ -24,6 +25,8 @@ void ConsoleHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
     dialog.OnBnClickedUpload();
     RunUntil(view, [&dialog] { return !dialog.IsBusy(); }, m_owner);
     m_uploadFinished = view.EndsWith(u"Finished!");
+    // The log names the reason on stdout; a failure's reason belongs on stderr too.
+    if (dialog.SaveError()) m_io.Error("the image was not saved: " + OsErrorText(dialog.SaveError()));
     view.EndDialog(m_uploadFinished ? IDOK : IDCANCEL);
     view.SetWindowProc(nullptr);  // the dialog object ends with this run
 }

@@ -163,6 +163,11 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile, StopSignals* sig
                 return finish(station, "stopped", 1);
             }
             if (status != 0) return finish(station, "failed", 1);
+            // The log ends with "Finished!" as the dialog's does; the user learns it was nothing.
+            if (written.written.empty()) {
+                io.Error("nothing was written: the image holds no part to write, or every part was left out");
+                return finish(station, "nothing written", 1);
+            }
             if (!line.Has("--verify")) return finish(station, "finished", 0);
             comparison = VerifyDownload(session);
         }

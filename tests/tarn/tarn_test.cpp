@@ -127,6 +127,12 @@ TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
     EXPECT_NE(elsewhere.err.find("not confirmed: nothing was written"), std::string::npos);
     EXPECT_EQ(elsewhere.out, "");
 
+    // A download that has nothing to write says so.
+    const TarnResult nothing = Tarn({"download", image, "--port", drive->Path(), "--no-para", "--no-dh", "--no-mh"});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_NE(nothing.err.find("tarn: nothing was written: the image holds no part to write"), std::string::npos)
+        << nothing.err;
+
     // A drive of another identity: the machine check refuses before any write.
     auto other = sim::DriveDescription::FromJson(std::string(sim::DefaultDriveJson()));
     other.identity = {3, 6, 6};
@@ -153,6 +159,12 @@ TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
     const TarnResult notImage = Tarn({"inspect", dir.Path("junk.tkw")});
     EXPECT_EQ(notImage.status, 1);
     EXPECT_NE(notImage.err.find("junk.tkw"), std::string::npos);
+
+    // A save that fails says why on stderr as well.
+    const TarnResult unsaved = Tarn({"upload", dir.Path("none/x.tkw"), "--port", drive->Path()});
+    EXPECT_EQ(unsaved.status, 1);
+    EXPECT_NE(unsaved.err.find("tarn: the image was not saved: No such file or directory"), std::string::npos)
+        << unsaved.err;
 
     // A port another program holds is named as such.
     {
