@@ -377,6 +377,20 @@ TEST_F(TarnTest, AStopSignalEndsAWriteAtADefinedPointAndSaysWhatIsOnTheDrive) {
         // The port is free again either way.
         EXPECT_EQ(Tarn({"info", "--port", drive->Path()}).status, 0);
     }
+    // A clone passes the request on to each drive's run and still ends with its table.
+    sim::VirtualDrive second(1, std::make_shared<sim::ServoDrive>(
+                                    sim::DriveDescription::FromJson(std::string(sim::DefaultDriveJson()))));
+    second.SetPacing({19200, 0});
+    TarnChild clone({"download", image, "--port", drive->Path(), "--port", second.Path(), "--yes"}, profile, true);
+    ASSERT_TRUE(clone.ReadUntil("[" + second.Path() + "] Writing \"Parameter\"...", std::chrono::seconds(30)));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    clone.Signal(SIGINT);
+    const TarnResult cloned = clone.Wait();
+    EXPECT_EQ(cloned.status, 1);
+    const Lines rows = Tail(cloned.OutLines(), 2);
+    for (size_t i = 0; i < rows.size(); ++i) EXPECT_NE(rows[i].find(" stopped "), std::string::npos) << rows[i];
+    EXPECT_EQ(model->Area(0), std::vector<uint16_t>(600, 0));
+
     // A reader that goes away does not stop the write.
     drive->SetPacing({});
     TarnChild piped({"download", image, "--port", drive->Path(), "--yes"}, profile, true);
