@@ -37,4 +37,18 @@ inline constexpr char16_t kMenuSnapshotBefore[] = u"Back up the drive before dow
 inline constexpr char16_t kMenuRestoreSnapshot[] = u"Restore last snapshot\u2026";
 inline constexpr char16_t kMenuServiceHistory[] = u"Service history\u2026";
 
+// The question before a DH section larger than the drive's is written, and
+// the same in English (the console shows both).
+inline constexpr char16_t kDHQuestion[] =
+    u"DH\u5340\u7684\u5927\u5c0f\u6bd4\u6a5f\u5668\u4e0a\u6240\u8a2d\u5b9a\u7684\u5927\u5c0f\u9084\u5927,"
+    u"\u9019\u6a23\u6703\u84cb\u6389\u5176\u4ed6\u7684\u5206\u5340,\u78ba\u5b9a\u8981\u7e7c\u7e8c\u55ce?";
+inline constexpr char16_t kDHQuestionEnglish[] =
+    u"(The DH section is larger than the size set on the drive: it will overwrite the other sections. "
+    u"Go on?)";
+
+// The upload refuses a connection whose identity read failed: such an image
+// could never be written back to any drive.
+inline constexpr char16_t kIdentityUnread[] =
+    u"The drive's identity was not read completely in this connection: no image is made from it.\n"
+    u"Go offline and online again (on the command line: run the command again), then retry the upload.";
 }  // namespace tarn

@@ -142,7 +142,9 @@ bool CDlgToolkitUpload::SaveImageFile(std::u16string path) {
     AddLog(u"");
     AddLog(u"Saving data to \"" + path + u"\"...");
     int osError = 0;
+    m_nSaveError = 0;
     if (!WriteImageFile(path, *m_pDevInfo, m_cfg, &osError)) {
+        m_nSaveError = osError;
         // The image already at the path is untouched; the log says why this one is not there.
         if (osError) AddLog(FromUtf8(OsErrorText(osError)));
         OnReadDone(false);

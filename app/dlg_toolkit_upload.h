@@ -43,10 +43,13 @@ public:
     bool IsBusy() const { return m_busy; }
     // How the last upload of this dialog ended.
     const TransferOutcome& Outcome() const { return m_outcome; }
+    // Why the last save failed (an errno value), 0 when it did not.
+    int SaveError() const { return m_nSaveError; }
 
     CDevInfo* m_pDevInfo;
     std::u16string m_strPath;
     int m_nOperation = 0;
+    int m_nSaveError = 0;
 
 private:
     static void Progress(void* context, int code);

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "app/comparison_report.h"
+#include "app/dialog_texts.h"
+#include "app/download_checks.h"
 #include "app/progress_display.h"
 #include "app/tarn_toolkit_dlg.h"
 #include "device/transfer_progress.h"
@@ -16,10 +18,6 @@
 namespace tarn {
 
 namespace {
-
-constexpr const char16_t* kDHQuestion =
-    u"DH\u5340\u7684\u5927\u5c0f\u6bd4\u6a5f\u5668\u4e0a\u6240\u8a2d\u5b9a\u7684\u5927\u5c0f\u9084\u5927,"
-    u"\u9019\u6a23\u6703\u84cb\u6389\u5176\u4ed6\u7684\u5206\u5340,\u78ba\u5b9a\u8981\u7e7c\u7e8c\u55ce?";
 
 // The log line of a progress code of the write; null for codes without one.
 const char16_t* ProgressLine(int code) {
@@ -100,6 +98,9 @@ bool CTarnToolkitDlg::LoadImageFile() {
         case ImageLoadOutcome::Step::ContentFailed:
             m_view->MessageBox(u"Fail!");
             return false;
+        case ImageLoadOutcome::Step::WorkingCopyFailed:
+            m_view->MessageBox(FromUtf8(WorkingCopyFailure(ToUtf8(path), outcome)));
+            return false;
         case ImageLoadOutcome::Step::NoFile:
         case ImageLoadOutcome::Step::NotOpened:
             return false;
@@ -149,6 +150,12 @@ void CTarnToolkitDlg::StartDownload() {
     // The image named in the field is what gets written, loaded afresh when the
     // configuration does not hold it as it is on the disk.
     if (!EnsureImageLoaded()) return;
+    // Asked before anything is written, so that No leaves the drive untouched.
+    if (!ConfirmDownloadChecks(*m_view, m_view->IsChecked(IDC_CHK_PARA) ? m_Cfg.ParaMgr : nullptr, m_ImageInfo,
+                               m_DriveInfo)) {
+        m_lastDownload = TransferOutcome::Declined();
+        return;
+    }
     CDeviceCmd* cmd = m_CmdImpl.GetCmd();
     const bool sections = m_view->IsChecked(IDC_CHK_PROGRAM);
     if (sections) {

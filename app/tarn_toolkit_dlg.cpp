@@ -232,8 +232,9 @@ void CTarnToolkitDlg::OnBnClickedOnline() {
     SetOnline(true);
     // The connection stays online whatever the identity read gives; a raised
     // failure is shown.
+    m_bDriveInfoRead = false;
     try {
-        m_CmdImpl.GetCmd()->ReadDevInfo(m_DriveInfo);
+        m_bDriveInfoRead = m_CmdImpl.GetCmd()->ReadDevInfo(m_DriveInfo);
     } catch (const std::u16string& message) {
         m_view->MessageBox(message);
     }
@@ -288,6 +289,12 @@ void CTarnToolkitDlg::OnBnClickedGenerate() {
     if (!m_bOnline) {
         OnBnClickedOnline();
         if (!m_bOnline) return;
+    }
+    // An image whose identity was not read whole can never be written back.
+    if (!m_bDriveInfoRead) {
+        m_view->MessageBox(kIdentityUnread);
+        m_lastUpload = TransferOutcome::NotStarted(kIdentityUnread);
+        return;
     }
     // The upload reads into a configuration of its own: the image loaded for a
     // download stays exactly as it was, whatever the upload does.

@@ -129,6 +129,7 @@ public:
     CmdImpl m_CmdImpl;
     IDeviceInstImpl m_DevInst;
     CDevInfo m_DriveInfo;
+    bool m_bDriveInfoRead = false;  // the drive's identity read whole in this connection
     CHCT_COMM m_Link;
     CParaMgr m_ParaMgr;
     std::u16string m_strMachineKey;

@@ -48,23 +48,51 @@ bool CCfgExchange::DownloadToDevice(IWindow* window) {
             window->Send(WM_TOOLKIT_PROGRESS, static_cast<WPARAM>(static_cast<intptr_t>(step)), 0);
     };
     m_strLastFailure.clear();
+    // The parts in the order they are written; each moves to `written` when whole.
+    m_lastWrite = {};
+    auto& pending = m_lastWrite.unwritten;
+    if (DownloadPara) pending.push_back(u"Parameter");
+    if (DownloadSizes) pending.push_back(u"Section size configuration");
+    if (DownloadProgramDV) pending.insert(pending.end(), {u"DV", u"Program"});
+    if (DownloadDH) pending.push_back(u"DH");
+    if (DownloadMH) pending.push_back(u"MH");
+    if (DownloadProgramDV) pending.push_back(u"Burn");
+    auto done = [this](const char16_t* part) {
+        auto& from = m_lastWrite.unwritten;
+        from.erase(std::find(from.begin(), from.end(), std::u16string(part)));
+        m_lastWrite.written.push_back(part);
+    };
+    CDeviceCmd* cmd = nullptr;
+    auto stopHere = [&] { return (m_lastWrite.stopped = m_lastWrite.stopped || cmd->StopRequested()); };
+    auto stopped = [this] {
+        m_strLastFailure = u"Stopped on request.";
+        if (m_pMessageBox) m_pMessageBox->Show(u"Stopped on request.", MbButtons::Ok, MbIcon::Warning);
+        return false;
+    };
     try {
-        CDeviceCmd* cmd = GetCmd();
+        cmd = GetCmd();
         // A machine key the drive cannot hold is refused before anything is sent.
         if (DownloadProgramDV && !MachineKey.empty() && MachineKey != u"7350" &&
             MachineKeyBytes(MachineKey).size() > kMaxMachineKeyBytes)
             throw Widen("Machine key is longer than 10 bytes!");
+        if (stopHere()) return stopped();
         cmd->ClearP3_08();
         cmd->EnableHiddenParas();
         if (DownloadPara) {
             progress(TransferStep::Parameters);
             const int result = ParaMgr ? ParaMgr->DownloadValues() : kDownloadNoIdentity;
+            if (result == kDownloadStopped) {
+                m_lastWrite.stopped = true;
+                return stopped();
+            }
             if (result != kDownloadDone) {
                 m_strLastFailure = ParameterDownloadFailure(result);
                 progress(TransferStep::ParametersFailed);
                 return false;
             }
+            done(u"Parameter");
         }
+        if (stopHere()) return stopped();
         if (DownloadSizes) {
             progress(TransferStep::Sizes);
             cmd->WriteSectionDV_Size(SectionDV_Size.image);
@@ -80,8 +108,10 @@ bool CCfgExchange::DownloadToDevice(IWindow* window) {
             cmd->WriteFAT_Version(FAT_TableVersion.image);
             cmd->WriteSectionT_Size(SectionT_Size.image);
             cmd->WriteSectionTU_Size(SectionTU_Size.image);
+            done(u"Section size configuration");
         }
         cmd->UnlockAndRunP5_01();
+        if (stopHere()) return stopped();
         if (DownloadProgramDV) {
             FoldProgramChecksum();
             cmd->EnableP5_01();
@@ -92,26 +122,33 @@ bool CCfgExchange::DownloadToDevice(IWindow* window) {
                 cmd->DownloadAutoDVContent(ActualAutoDV_Size.image,
                                            Words(AutoDVData, ActualAutoDV_Size.image).data(),
                                            AutoDV_StartAddr.image);
+            done(u"DV");
             progress(TransferStep::Program);
             cmd->DownloadProgramContent(SectionP_Size.image, Words(ProgramData, SectionP_Size.image).data(),
                                         MachineKey);
+            done(u"Program");
         }
-        if (DownloadDH) {
+        // Once the Program is in, a stop skips DH and MH but still burns.
+        if (DownloadDH && !stopHere()) {
             progress(TransferStep::DH);
             cmd->DownloadDHContent(SectionDH_Size.image, Words(DHData, SectionDH_Size.image).data());
+            done(u"DH");
         }
-        if (DownloadMH) {
+        if (DownloadMH && !stopHere()) {
             progress(TransferStep::WriteMH);
             std::vector<uint16_t> mh(kMHWords, 0);
             if (MHData) std::copy(MHData->begin(), MHData->end(), mh.begin());
             cmd->DownloadMHContent(mh.data());
+            done(u"MH");
         }
         if (DownloadProgramDV) {
             progress(TransferStep::Burn);
             cmd->UnlockAndRunP5_01();
             cmd->Clock().Sleep(kBurnMs);
             if (!cmd->WaitP5_02Ready()) throw Widen("Download Fail(P5_02)!");
+            done(u"Burn");
         }
+        if (m_lastWrite.stopped) return stopped();
         progress(TransferStep::Finished);
         return true;
     } catch (const std::u16string& message) {

@@ -4,6 +4,7 @@
 // the link's message in m_strLastError, and then a throwing operation raises its
 // own message (as a std::u16string) while a status operation returns false.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -98,6 +99,13 @@ public:
     void SetClock(ITickClock* clock) { m_pClock = clock ? clock : &SystemTickClock::Instance(); }
     ITickClock& Clock() { return *m_pClock; }
 
+    // A request, from any thread, that a write to the drive stop at its next
+    // point where the drive is in a defined state (between parameter writes,
+    // between sections). It stays until cleared.
+    void RequestStop() { m_bStopRequested.store(true, std::memory_order_release); }
+    bool StopRequested() const { return m_bStopRequested.load(std::memory_order_acquire); }
+    void ClearStop() { m_bStopRequested.store(false, std::memory_order_release); }
+
     IModbusMaster* m_pLink = nullptr;   // non-owning
     IDeviceInst* m_pDevInst = nullptr;  // non-owning
     std::u16string m_strLastError;
@@ -111,6 +119,7 @@ private:
     void WriteWord(uint16_t address, uint16_t value, const char* failure);
 
     ITickClock* m_pClock = &SystemTickClock::Instance();
+    std::atomic<bool> m_bStopRequested{false};
 };
 
 }  // namespace tarn

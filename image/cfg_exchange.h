@@ -75,6 +75,17 @@ public:
     // an earlier image or drive stays behind; the wiring stays.
     void ClearContent();
 
+    // What the last DownloadToDevice wrote whole and what it left unwritten,
+    // part by part, and whether it ended early on a stop request (the command
+    // set's RequestStop): it stops only between parameter writes and between
+    // parts, and a Program it has written is always burned.
+    struct WriteRecord {
+        std::vector<std::u16string> written;
+        std::vector<std::u16string> unwritten;
+        bool stopped = false;
+    };
+    const WriteRecord& LastWrite() const { return m_lastWrite; }
+
     IProgramSource* ProgramSource = nullptr;
     IDVSource* DVSource = nullptr;
     CParaMgr* ParaMgr = nullptr;
@@ -114,6 +125,7 @@ public:
 private:
     IMessageBox* m_pMessageBox = nullptr;
     std::u16string m_strLastFailure;
+    WriteRecord m_lastWrite;
 };
 
 // The single configuration of the process, created on first use.

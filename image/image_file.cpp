@@ -18,20 +18,29 @@ constexpr uint16_t kImageType = 2;
 // ever followed) and removed when it goes.
 class WorkingCopy {
 public:
-    WorkingCopy() : m_path(CreatePrivateTempFile("tarn-image-")) {}
+    WorkingCopy() : m_path(CreatePrivateTempFile("tarn-image-", &m_tried, &m_error)) {}
     ~WorkingCopy() {
         if (!m_path.empty()) RemoveFile(m_path);
     }
     WorkingCopy(const WorkingCopy&) = delete;
     WorkingCopy& operator=(const WorkingCopy&) = delete;
     bool ok() const { return !m_path.empty(); }
+    int Error() const { return m_error; }
+    const std::string& Tried() const { return m_tried; }
     std::u16string Path() const { return FromUtf8(m_path); }
 
 private:
+    // Filled while m_path is made: declared before it.
+    std::string m_tried;
+    int m_error = 0;
     std::string m_path;
 };
 
 }  // namespace
+
+std::string WorkingCopyFailure(const std::string& image, const ImageLoadOutcome& outcome) {
+    return image + ": its working copy " + outcome.workingCopy + " could not be made: " + OsErrorText(outcome.osError);
+}
 
 ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, CCfgExchange& cfg) {
     ImageLoadOutcome out;
@@ -51,15 +60,17 @@ ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, 
         return out;
     }
     WorkingCopy copy;
-    if (!copy.ok()) {
+    // A copy that cannot be made or written (no temporary folder, a full disk)
+    // is named with the system's reason; a good image is not blamed for it.
+    int error = copy.Error();
+    if (copy.ok() && StripHeader(path, copy.Path(), &error) == kStoredOK) ScrambleFile(copy.Path(), copy.Path(), &error);
+    if (error) {
         cfg.DataValid = false;
-        out.step = ImageLoadOutcome::Step::NotOpened;
-        out.hr = STG_E_ACCESSDENIED;
+        out.step = ImageLoadOutcome::Step::WorkingCopyFailed;
+        out.osError = error;
+        out.workingCopy = copy.Tried();
         return out;
     }
-    // Their failures show when the copy is opened.
-    StripHeader(path, copy.Path());
-    ScrambleFile(copy.Path(), copy.Path());
 
     StgPtr<IStorage> root;
     HRESULT hr = StgIsStorageFile(copy.Path().c_str());

@@ -16,12 +16,18 @@ struct ImageLoadOutcome {
         HeaderRefused,   // containerCode tells why (its message is for the user)
         NotOpened,       // the unwrapped copy is no compound file, or does not open
         ContentFailed,   // the device record or the configuration did not load: "Fail!"
+        WorkingCopyFailed,  // the unwrapped copy could not be made: osError in workingCopy
     };
     Step step = Step::Loaded;
     int containerCode = 1;
     HRESULT hr = S_OK;
+    int osError = 0;
+    std::string workingCopy;  // where the copy was to be made
     bool ok() const { return step == Step::Loaded; }
 };
+
+// "IMAGE: its working copy PATH could not be made: REASON".
+std::string WorkingCopyFailure(const std::string& image, const ImageLoadOutcome& outcome);
 
 // Loads the image at `path` into `imageInfo` and `cfg`. The configuration's
 // DataValid follows the load: true on success, false when the file is missing

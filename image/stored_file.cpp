@@ -73,11 +73,13 @@ int Failed(int code, int error, int* osError) {
     return code;
 }
 
-// Reads a whole existing file, opened for exclusive use: 1, 4 (cannot open, or
-// the bytes stop coming before the end) or 5 (no memory for them).
+// Reads a whole existing file, with no writer meanwhile (other readers, such as
+// two inspections of one image, share it): 1, 4 (cannot open, or the bytes stop
+// coming before the end) or 5 (no memory for them).
 int ReadWhole(const std::u16string& path, std::vector<uint8_t>* bytes, int* osError = nullptr) {
     File file;
-    if (int error = file.Open(ToUtf8(path), File::Access::kRead, true)) return Failed(kStoredOpenError, error, osError);
+    if (int error = file.Open(ToUtf8(path), File::Access::kRead, true, true))
+        return Failed(kStoredOpenError, error, osError);
     uint64_t size = 0;
     if (int error = file.Size(&size)) return Failed(kStoredOpenError, error, osError);
     try {
@@ -183,14 +185,14 @@ int CheckHeader(const std::u16string& path, uint16_t* type, uint16_t* identifier
     return kStoredOK;
 }
 
-int StripHeader(const std::u16string& source, const std::u16string& destination) {
+int StripHeader(const std::u16string& source, const std::u16string& destination, int* osError) {
     std::vector<uint8_t> bytes;
-    int rc = ReadWhole(source, &bytes);
+    int rc = ReadWhole(source, &bytes, osError);
     if (rc != kStoredOK) return rc;
     if (bytes.size() < kStoredHeaderSize) return kStoredContentError;
     if (!MagicMatches(bytes.data()) || !HeaderLengthValid(bytes)) return kStoredFormatError;
     return WriteWhole(destination,
-                      {std::span<const uint8_t>(bytes).subspan(Get16(bytes.data() + 10))});
+                      {std::span<const uint8_t>(bytes).subspan(Get16(bytes.data() + 10))}, osError);
 }
 
 int ScrambleFile(const std::u16string& source, const std::u16string& destination, int* osError) {

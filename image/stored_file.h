@@ -47,7 +47,7 @@ int AddHeader(const std::u16string& source, const std::u16string& destination, u
 int CheckHeader(const std::u16string& path, uint16_t* type, uint16_t* identifier);
 
 // Writes source's bytes after its leading header to destination. 1, 4, 5, 6 or 7.
-int StripHeader(const std::u16string& source, const std::u16string& destination);
+int StripHeader(const std::u16string& source, const std::u16string& destination, int* osError = nullptr);
 
 // Scrambles (or, applied again, restores) source's bytes into destination. 1, 4 or 5.
 int ScrambleFile(const std::u16string& source, const std::u16string& destination, int* osError = nullptr);

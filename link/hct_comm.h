@@ -35,6 +35,9 @@ public:
     // A bus monitor on the port: sees every byte written and read (null: none).
     // It may be changed at any time; it must outlive the link's use of it.
     void SetLineTap(ILineTap* tap) { m_hCom.SetTap(tap); }
+    // Clears the port's exclusive flag from any thread, for a process that is
+    // about to end at once: on a pseudo-terminal the flag would outlive it.
+    void ReleaseExclusive() { m_hCom.ReleaseExclusive(); }
     // The window that gets the link-lost notification; null for none.
     void SetMainWindow(IWindow* window) { m_pMainWnd = window; }
     bool IsOpen() const { return m_bOpened != 0; }

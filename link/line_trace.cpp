@@ -1,5 +1,7 @@
 #include "link/line_trace.h"
 
+#include <cerrno>
+
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -41,15 +43,7 @@ LineTrace::LineTrace(const std::string& path, const std::string& title)
     m_writer = std::thread([this] { Run(); });
 }
 
-LineTrace::~LineTrace() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_queued.notify_one();
-    m_writer.join();
-    std::fclose(m_file);
-}
+LineTrace::~LineTrace() { Close(); }
 
 void LineTrace::OnLine(LineDirection direction, const uint8_t* bytes, size_t size) {
     const int64_t us = MonotonicMicroseconds();
@@ -83,12 +77,30 @@ void LineTrace::Run() {
             pieces.swap(m_pieces);
         }
         for (const Piece& piece : pieces) Take(piece, bytes.data() + piece.offset);
-        std::fflush(m_file);
+        Flush();
         bytes.clear();
         pieces.clear();
     }
     TakeIncoming(true);
-    std::fflush(m_file);
+    Flush();
+}
+
+void LineTrace::Flush() {
+    // The first failure stays: it is what cut the trace short (a full disk).
+    if (std::fflush(m_file) != 0 && m_writeError == 0) m_writeError = errno ? errno : EIO;
+}
+
+int LineTrace::Close() {
+    if (!m_file) return m_writeError;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_queued.notify_one();
+    m_writer.join();
+    if (std::fclose(m_file) != 0 && m_writeError == 0) m_writeError = errno ? errno : EIO;
+    m_file = nullptr;
+    return m_writeError;
 }
 
 void LineTrace::Take(const Piece& piece, const uint8_t* bytes) {

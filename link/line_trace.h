@@ -28,6 +28,9 @@ public:
     LineTrace(const std::string& path, const std::string& title);
     // Writes what is still queued, then closes the file.
     ~LineTrace() override;
+    // The same, early: 0, or the errno value of the first write that failed
+    // (the trace is then cut short there).
+    int Close();
     LineTrace(const LineTrace&) = delete;
     LineTrace& operator=(const LineTrace&) = delete;
 
@@ -41,6 +44,7 @@ private:
         size_t size;
     };
     void Run();
+    void Flush();
     // Writer thread: frames of the pieces taken off the queue.
     void Take(const Piece& piece, const uint8_t* bytes);
     void TakeIncoming(bool flushAll);
@@ -48,6 +52,7 @@ private:
                    const std::string& text);
 
     std::FILE* m_file;
+    int m_writeError = 0;  // writer thread until Close has joined it
     std::mutex m_mutex;
     std::condition_variable m_queued;
     bool m_stopping = false;

@@ -90,20 +90,20 @@ bool ReadFloating(const std::u16string& text, double& value) {
 
 }  // namespace
 
-std::u16string CParaItem::FormatValue() const {
+std::u16string CParaItem::FormatValue(int axis) const {
     const uint16_t a = Attributes();
     const int d = a & kAttrDecimals;
     const int k = d > 0 ? d - 1 : 0;
     if (IsP5_19()) {
-        const auto low = static_cast<int32_t>(static_cast<uint32_t>(GetValue(0)));
+        const auto low = static_cast<int32_t>(static_cast<uint32_t>(GetValue(axis)));
         return Is32Bit() ? Fixed(low / 1e6, 6) : Fixed(low / PowerOfTen(k), k);
     }
-    if (a & kAttrHex) return Hex(static_cast<uint32_t>(m_Value[0]), Is32Bit());
+    if (a & kAttrHex) return Hex(static_cast<uint32_t>(m_Value[axis]), Is32Bit());
     if (d >= 2) {
-        const auto x = static_cast<int32_t>(RawValue(0));
+        const auto x = static_cast<int32_t>(RawValue(axis));
         return Fixed(x / PowerOfTen(d - 1), d - 1);
     }
-    return Widen(std::to_string(GetValue(0)));
+    return Widen(std::to_string(GetValue(axis)));
 }
 
 std::u16string CParaItem::FormatDefault() const {

@@ -42,7 +42,8 @@ public:
     int64_t GetDefault() const;
     int64_t GetValue(int axis) const;
     void SetValue(int32_t value, int axis);
-    std::u16string FormatValue() const;
+    // The value of one axis as text (the x axis unless another is named).
+    std::u16string FormatValue(int axis = 0) const;
     std::u16string FormatDefault() const;
     int ParseValue(const std::u16string& text, int axis);
     void SetDefinition(const uint16_t record[16]);

@@ -175,9 +175,14 @@ int CParaMgr::DownloadValues() {
         if (cmd->IsServoOn(axis)) return kDownloadServoOn;
 
     // Ordinary groups only; items marked as not downloadable are skipped.
+    m_nItemsWritten = m_nItemsToWrite = 0;
+    for (int k = 0; k < m_nGroupCount && k < GroupCount(); ++k)
+        for (const CParaItem& item : m_ppItems[k]) m_nItemsToWrite += !(item.Attributes() & kAttrNotDownloaded);
     for (int k = 0; k < m_nGroupCount && k < GroupCount(); ++k) {
         for (CParaItem& item : m_ppItems[k]) {
             if (item.Attributes() & kAttrNotDownloaded) continue;
+            // Between two items every written value is whole on the drive.
+            if (cmd->StopRequested()) return kDownloadStopped;
             for (int axis = 0; axis < m_nAxes; ++axis) {
                 const uint32_t x = item.RawValue(axis);
                 const uint16_t words[2] = {static_cast<uint16_t>(x & 0xFFFF), static_cast<uint16_t>(x >> 16)};
@@ -187,12 +192,13 @@ int CParaMgr::DownloadValues() {
                 cmd->m_strLastError = cmd->m_pLink->GetErrMsg();
                 if (m_hNotifyWnd)
                     Log(AxisPrefix(axis) + WidenFormat("P%d-%d=", item.m_nGroup, item.m_nItem) +
-                        item.FormatValue() + u" download fail");
+                        item.FormatValue(axis) + u" download fail");
                 // A refused value is skipped; but with the line failing (or gone)
                 // every further value would be skipped too, and the download
                 // would end as if done with the drive unlike the image.
                 if (FailedOnTheLine(cmd->m_strLastError)) return kDownloadLineFault;
             }
+            ++m_nItemsWritten;
         }
     }
     return kDownloadDone;

@@ -26,6 +26,7 @@ enum DownloadResult : int {
     kDownloadDone = 0,
     kDownloadNoIdentity = 1,
     kDownloadLineFault = 2,  // a write got no valid reply: the line, not the drive, failed
+    kDownloadStopped = 3,    // stopped on request between two parameter writes
     kDownloadServoOn = 8,
     kDownloadOtherMachine = 9,
 };
@@ -44,6 +45,9 @@ public:
     void RefreshDefinitions();
     bool UploadValues();
     int DownloadValues();
+    // Items the last DownloadValues wrote, and the items it was to write.
+    int ItemsWritten() const { return m_nItemsWritten; }
+    int ItemsToWrite() const { return m_nItemsToWrite; }
     HRESULT SavePcf(const std::u16string& directory, const std::u16string& path);
     std::u16string GetPcfDirectory() const;
     std::u16string GetPcfPath() const;
@@ -83,6 +87,8 @@ private:
     void UploadGroup(int k);
 
     std::u16string m_pcfRoot;
+    int m_nItemsWritten = 0;
+    int m_nItemsToWrite = 0;
 };
 
 // The register of item (group, item) on an axis: ((a << 13) XOR (g << 8)) + 2 x n.

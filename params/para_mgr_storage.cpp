@@ -67,7 +67,7 @@ HRESULT CParaMgr::LoadFromStorage(IStorage* storage, int mode) {
             // Each item of an ordinary group is logged once per axis, then an empty line.
             if (!m_hNotifyWnd) continue;
             for (int axis = 0; axis < m_nAxes; ++axis)
-                Log(AxisPrefix(axis) + WidenFormat("P%d-%d=", item.m_nGroup, item.m_nItem) + item.FormatValue());
+                Log(AxisPrefix(axis) + WidenFormat("P%d-%d=", item.m_nGroup, item.m_nItem) + item.FormatValue(axis));
             Log(u"");
         }
     }

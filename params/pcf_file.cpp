@@ -8,27 +8,26 @@
 #include "params/para_mgr.h"
 #include "platform/storage/replacement_file.h"
 #include "platform/storage/system_paths.h"
+#include "platform/data_folder.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
 
 namespace {
 
-constexpr const char* kProgramName = "TarnToolkit";
 
 }  // namespace
 
-// A portable install keeps its PCF files beside the program; an installed
-// program, whose directory the user cannot write, keeps them in the user's
-// data directory, with the same "Data/ParaCfg" below it.
+// PCF files go to the user's data directory, "Data/ParaCfg" below it, unless a
+// root is set: never beside the executable, whose folder an installed program
+// must not write to (and root could).
 std::u16string CParaMgr::GetPcfDirectory() const {
     std::string root = ToUtf8(m_pcfRoot);
-    if (root.empty()) {
-        root = ProgramDirectory();
-        if (!IsWritableDirectory(root)) root = UserDataDirectory(kProgramName);
-    } else if (root.back() != '/') {
+    // Never beside the program: an installed program's folder is not the
+    // user's, and a portable one would scatter the definitions.
+    if (root.empty()) root = Utf8Of(UserDataFolder());
+    if (root.back() != '/')
         root += '/';
-    }
     return FromUtf8(root + "Data/ParaCfg");
 }
 

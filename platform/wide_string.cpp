@@ -35,6 +35,9 @@ std::string ToUtf8(std::u16string_view text) {
             text[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
+        } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
+            out.push_back(static_cast<char>(cp - 0xDC00));  // a byte that came in without being UTF-8
+            continue;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;  // a lone surrogate
         }
@@ -91,9 +94,21 @@ std::u16string FromUtf8(std::string_view text) {
             }
         }
         // Overlong forms ("\xC0\xAF" for '/') and encoded surrogates are not
-        // characters: they read as the replacement character.
+        // characters: they never decode to what they hide.
         static constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
         if (len > 1 && cp != 0xFFFD && (cp < kLeast[len] || (cp >= 0xD800 && cp <= 0xDFFF))) cp = 0xFFFD;
+        if (cp == 0xFFFD || cp > 0x10FFFF) {
+            // Bytes that are no character (Linux file names are bytes) each
+            // become a lone surrogate U+DC80..U+DCFF, which ToUtf8 turns back
+            // into the byte: a name goes through UTF-16 unchanged.
+            const bool encoded = len == 3 && static_cast<unsigned char>(text[i]) == 0xEF;  // a real U+FFFD
+            if (!encoded || cp != 0xFFFD) {
+                for (size_t k = 0; k < len; ++k)
+                    out.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(text[i + k])));
+                i += len;
+                continue;
+            }
+        }
         if (cp >= 0x10000 && cp <= 0x10FFFF) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));

@@ -18,6 +18,8 @@ ImageLoad LoadImage(const std::string& file) {
             return {nullptr, file + ": " + ToUtf8(StoredFileMessage(outcome.containerCode))};
         case ImageLoadOutcome::Step::NotOpened:
             return {nullptr, file + ": the unwrapped image is no compound file that opens"};
+        case ImageLoadOutcome::Step::WorkingCopyFailed:
+            return {nullptr, WorkingCopyFailure(file, outcome)};
         case ImageLoadOutcome::Step::ContentFailed:
             break;
     }

@@ -18,11 +18,18 @@ public:
     // line hang up, and the slave path goes away.
     void Close();
 
+    // Readable when a client has closed the slave (it may have died).
+    int ClientClosedFd() const { return m_closeWatch; }
+    // After a client has gone: a port left in exclusive mode while no client
+    // holds its lock any more (one that ended abnormally) is made free again.
+    void ReleaseDeadClient();
+
 private:
     int m_master = -1;
     // Kept open so that the master never sees a hang-up while the tool has
     // the port closed; it is never read.
     int m_slaveHolder = -1;
+    int m_closeWatch = -1;  // inotify on the slave's closes
     std::string m_slavePath;
 };
 

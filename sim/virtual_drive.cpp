@@ -181,14 +181,15 @@ void VirtualDrive::Serve() {
     Clock::time_point firstByte{};
     uint8_t chunk[512];
     while (!m_stopping && !m_vanished) {
-        pollfd pfds[2] = {{m_pty.MasterFd(), POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
-        int r = ::poll(pfds, 2, buffer.empty() ? -1 : kFrameGapMs);
+        pollfd pfds[3] = {{m_pty.MasterFd(), POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}, {m_pty.ClientClosedFd(), POLLIN, 0}};
+        int r = ::poll(pfds, 3, buffer.empty() ? -1 : kFrameGapMs);
         if (r < 0) continue;
         if (r == 0) {
             buffer.clear();  // an incomplete frame followed by silence
             continue;
         }
         if (pfds[1].revents) continue;
+        if (pfds[2].revents) m_pty.ReleaseDeadClient();
         if (pfds[0].revents & POLLIN) {
             ssize_t n = ::read(m_pty.MasterFd(), chunk, sizeof chunk);
             if (n <= 0) continue;

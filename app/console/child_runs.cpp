@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,8 +44,13 @@ bool Start(size_t index, ChildRun& run, std::vector<Pipe>& pipes) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     const int error =
-        posix_spawn(&run.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
+        posix_spawn(&run.pid, "/proc/self/exe", &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     for (int i = 0; i < 3; ++i) ::close(fds[i][1]);
     if (error != 0) {
@@ -59,18 +65,37 @@ bool Start(size_t index, ChildRun& run, std::vector<Pipe>& pipes) {
 
 }  // namespace
 
-bool RunChildren(std::vector<ChildRun>& runs, const LineHandler& onLine, const Release& releases) {
+void ChildSignals::Signal(int signal) {
+    std::lock_guard lock(m_mutex);
+    m_signal = signal;
+    for (pid_t pid : m_pids) ::kill(pid, signal);
+}
+
+void ChildSignals::Started(pid_t pid) {
+    std::lock_guard lock(m_mutex);
+    m_pids.push_back(pid);
+    if (m_signal) ::kill(pid, m_signal);
+}
+
+bool ChildSignals::Stopping() {
+    std::lock_guard lock(m_mutex);
+    return m_signal != 0;
+}
+
+bool RunChildren(std::vector<ChildRun>& runs, const LineHandler& onLine, const Release& releases,
+                 ChildSignals* signals) {
     std::vector<Pipe> pipes;
     std::vector<int> open(runs.size(), 0);  // pipes still open, per run
     size_t next = 0;
     bool started = true;
     int startError = 0;
     auto startNext = [&] {
-        if (next >= runs.size() || !started) return;
+        if (next >= runs.size() || !started || (signals && signals->Stopping())) return;
         if (!(started = Start(next, runs[next], pipes))) {
             startError = errno;
             return;
         }
+        if (signals) signals->Started(runs[next].pid);
         open[next++] = 3;
     };
     startNext();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "app/console/json_text.h"
 #include "app/console/child_runs.h"
 
 namespace tarn::console {
@@ -57,7 +58,7 @@ std::string Table(const ordered_json& entries) {
 
 }  // namespace
 
-int RunClone(const CommandLine& line) {
+int RunClone(const CommandLine& line, StopSignals* signals) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::string> ports = line.Values("--port");
     const bool json = line.Has("--json");
@@ -78,7 +79,12 @@ int RunClone(const CommandLine& line) {
     auto loaded = [](const std::string& line) {
         return line.rfind("Load ", 0) == 0 && line.ends_with(" ...finished!");
     };
-    const bool started = RunChildren(runs, show, loaded);
+    ChildSignals children;
+    bool started = false;
+    {
+        StopScope stop(signals, [&children](int signal) { children.Signal(signal); }, true);
+        started = RunChildren(runs, show, loaded, &children);
+    }
     if (!started)
         std::fprintf(stderr, "tarn: a download could not be started: %s\n", std::strerror(errno));
 
@@ -96,7 +102,7 @@ int RunClone(const CommandLine& line) {
                                        {"result", all ? "finished" : "failed"},
                                        {"seconds", std::round(seconds * 1000) / 1000},
                                        {"ports", entries}};
-        std::printf("%s\n", document.dump(2).c_str());
+        std::printf("%s\n", JsonText(document).c_str());
     } else {
         std::fputs(Table(entries).c_str(), stdout);
     }

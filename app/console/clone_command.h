@@ -9,10 +9,12 @@
 // all write at once. Each log line is shown with its port in front; a table of
 // port, station, result and seconds ends the run (with --json, one document).
 #include "app/console/command_line.h"
+#include "app/console/signals.h"
 
 namespace tarn::console {
 
-// 0 only when every drive finished.
-int RunClone(const CommandLine& line);
+// 0 only when every drive finished. Each stop signal is passed on to the
+// drives' own runs, and the table still ends the run.
+int RunClone(const CommandLine& line, StopSignals* signals = nullptr);
 
 }  // namespace tarn::console

@@ -3,6 +3,7 @@
 #include "app/console/dialog_loop.h"
 #include "app/dialog_texts.h"
 #include "app/dlg_toolkit_upload.h"
+#include "platform/storage/replacement_file.h"
 
 namespace tarn::console {
 
@@ -23,6 +24,8 @@ void ConsoleHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
     if (m_upload.noPara) view.SetChecked(IDC_CHK_PARA, false);
     dialog.OnBnClickedUpload();
     RunUntil(view, [&dialog] { return !dialog.IsBusy(); }, m_owner);
+    // The log names the reason on stdout; a failure's reason belongs on stderr too.
+    if (dialog.SaveError()) m_io.Error("the image was not saved: " + OsErrorText(dialog.SaveError()));
     view.EndDialog(dialog.Outcome().Finished() ? IDOK : IDCANCEL);
     view.SetWindowProc(nullptr);  // the dialog object ends with this run
 }

@@ -79,8 +79,7 @@ bool ConsoleIo::Ask(std::u16string_view question) {
     const std::string text = ToUtf8(question);
     bool yes = false;
     if (m_assumeYes) {
-        std::fprintf(m_err, "%s\n[yes: --yes]\n", text.c_str());
-        yes = true;
+        yes = true;  // answered without being shown: --yes is the answer given beforehand
     } else if (::isatty(m_inFd) != 1) {
         std::fprintf(m_err, "%s\n[no: no terminal to ask on; --yes answers yes]\n", text.c_str());
     } else {

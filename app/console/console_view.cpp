@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/dialog_texts.h"
 #include "platform/wide_string.h"
 
 namespace tarn::console {
@@ -113,6 +114,7 @@ void ConsoleView::FireDueTimers() {
 int ConsoleView::MessageBox(const std::u16string& text, MbButtons buttons, MbIcon) {
     switch (buttons) {
         case MbButtons::YesNo:
+            if (text == kDHQuestion) return m_io.Ask(text + u"\n" + kDHQuestionEnglish) ? IDYES : IDNO;
             return m_io.Ask(text) ? IDYES : IDNO;
         case MbButtons::OkCancel:
             return m_io.Ask(text) ? IDOK : IDCANCEL;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/console/difference_view.h"
+#include "app/console/json_text.h"
 #include "app/console/loaded_image.h"
 #include "review/differences.h"
 
@@ -28,7 +29,7 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
             {"b", b},
             {"result", differences.empty() ? "match" : "differs"},
             {"differences", DifferencesJson(differences, sides)}};
-        std::printf("%s\n", document.dump(2).c_str());
+        std::printf("%s\n", JsonText(document).c_str());
     } else {
         std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),
                     RenderDifferences(comparison, sides, "The images hold the same.").c_str());

@@ -6,12 +6,16 @@
 #include <memory>
 #include <stdexcept>
 
+#include "app/console/json_text.h"
 #include "app/console/clone_command.h"
 #include "app/console/console_io.h"
 #include "app/console/drive_comparison.h"
+#include "app/console/output_target.h"
 #include "app/console/run_record.h"
 #include "app/console/session.h"
-#include "link/line_trace.h"
+#include "app/console/stopped_write.h"
+#include "app/console/trace_target.h"
+#include "app/console/write_target.h"
 #include "platform/wide_string.h"
 
 namespace tarn::console {
@@ -51,7 +55,7 @@ public:
             {"result", result},
             {"seconds", entry["seconds"]},
             {"ports", ordered_json::array({entry})}};
-        const std::string text = document.dump(2) + "\n";
+        const std::string text = JsonText(document) + "\n";
         if (m_json) {
             std::fwrite(text.data(), 1, text.size(), stdout);
             std::fflush(stdout);
@@ -66,15 +70,32 @@ private:
     std::unique_ptr<RunRecord> m_record;
 };
 
+// While it lives, a command that ends at once on a signal first clears the
+// port's exclusive flag.
+class PortRelease {
+public:
+    PortRelease(StopSignals* signals, CHCT_COMM& link) : m_signals(signals) {
+        if (m_signals) m_signals->SetEndHandler([&link] { link.ReleaseExclusive(); });
+    }
+    ~PortRelease() {
+        if (m_signals) m_signals->SetEndHandler(nullptr);
+    }
+    PortRelease(const PortRelease&) = delete;
+    PortRelease& operator=(const PortRelease&) = delete;
+
+private:
+    StopSignals* m_signals;
+};
+
 }  // namespace
 
-int RunDriveCommand(const CommandLine& line, IProfile& profile) {
+int RunDriveCommand(const CommandLine& line, IProfile& profile, StopSignals* signals) {
     if (line.command == "download" && line.Values("--port").size() > 1) {
         if (line.Value("--snapshot")) {
             std::fputs("tarn: --snapshot takes one drive: give one --port\n", stderr);
             return 2;
         }
-        return RunClone(line);
+        return RunClone(line, signals);
     }
     const bool compare = line.command == "compare";
     const int unread = compare ? 3 : 1;  // the status when the drive could not be reached or read
@@ -89,25 +110,31 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
     std::unique_ptr<Configuration> image;
     if (compare && !(image = LoadImage(line.arguments[0], io)))
         return finish(nullptr, "unreadable", unread);
-    // The trace outlives the session, whose link shows it every byte.
-    std::unique_ptr<LineTrace> trace;
-    if (auto file = line.Value("--trace")) {
-        try {
-            trace = std::make_unique<LineTrace>(*file, port);
-        } catch (const std::runtime_error& e) {
-            io.Error(e.what());
-            return finish(nullptr, "failed", unread);
+    const std::optional<std::string> imagePath =
+        line.arguments.empty() ? std::nullopt : std::optional(line.arguments[0]);
+    if (line.command == "upload")
+        if (auto refused = RefusedImageTarget(*imagePath)) {
+            io.Error(*refused);
+            return finish(nullptr, "failed", 1);
         }
-    }
+    // The trace outlives the session, whose link shows it every byte.
+    std::optional<TraceTarget> trace;
+    if (auto file = line.Value("--trace"))
+        if (!trace.emplace(io, *file).Open(port, imagePath)) return finish(nullptr, "failed", unread);
     UploadChoice upload{line.Has("--no-dh"), line.Has("--no-mh"), line.Has("--no-para"),
                         std::nullopt};
     if (line.command == "upload") upload.target = FromUtf8(line.arguments[0]);
     Session session(profile, io, upload);
-    session.Dialog().m_Link.SetLineTap(trace.get());
+    session.Dialog().m_Link.SetLineTap(trace ? trace->Trace() : nullptr);
+    // Ending at once (a signal) gives the port back first.
+    PortRelease release(signals, session.Dialog().m_Link);
     if (!session.Connect({port, line.Value("--station")}))
         return finish(nullptr, "not connected", unread);
     output.Connected();
     const int station = session.Dialog().m_DevInst.GetStation();
+    const WriteTarget target{port, line.Value("--station") ? std::optional(session.Dialog().m_nStation) : std::nullopt,
+                             station, &session.Dialog().m_DriveInfo};
+    if (!ConfirmStation(target, line.command == "download", io)) return finish(station, "failed", 1);
     if (line.command == "info") return session.Info(line.Has("--json"));
     if (line.command == "upload") {
         const int status = session.Upload();
@@ -123,8 +150,29 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile) {
                                   line.Has("--no-mh"), line.Has("--no-para")};
             if (auto snapshot = line.Value("--snapshot"))
                 session.Dialog().SetDownloadSafety({true, std::filesystem::path(*snapshot), false});
-            if (session.Download(line.arguments[0], choice) != 0)
-                return finish(station, "failed", 1);
+            std::fprintf(output.Messages(), "tarn: %s\n", TargetLine(target).c_str());
+            CDeviceCmd* cmd = session.Dialog().m_CmdImpl.GetCmd();
+            int status = 0;
+            {
+                StopScope stop(signals, [cmd](int) {
+                    cmd->RequestStop();
+                    std::fputs("tarn: stopping at the next point where the drive is in a defined state "
+                               "(a second signal ends at once)\n", stderr);
+                });
+                status = session.Download(line.arguments[0], choice);
+            }
+            const CCfgExchange::WriteRecord& written = session.Dialog().Configuration().LastWrite();
+            if (status != 0 && written.stopped) {
+                const CParaMgr& para = session.Dialog().m_ParaMgr;
+                io.Error(StoppedWriteText(written, para.ItemsWritten(), para.ItemsToWrite(), line.arguments[0]));
+                return finish(station, "stopped", 1);
+            }
+            if (status != 0) return finish(station, "failed", 1);
+            // The log ends with "Finished!" as the dialog's does; the user learns it was nothing.
+            if (written.written.empty()) {
+                io.Error("nothing was written: the image holds no part to write, or every part was left out");
+                return finish(station, "nothing written", 1);
+            }
             if (!line.Has("--verify")) return finish(station, "finished", 0);
             comparison = VerifyDownload(session);
         }

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <sstream>
 
+#include "app/console/json_text.h"
 #include "app/console/loaded_image.h"
+#include "params/para_limits.h"
 
 namespace tarn::console {
 
@@ -115,9 +117,12 @@ std::string RenderImageText(const ordered_json& d) {
 int Inspect(const std::string& file, bool json, ConsoleIo& io) {
     const std::unique_ptr<Configuration> image = LoadImage(file, io);
     if (!image) return 1;
+    if (const std::string warning = image->cfg.IncludePara ? OutsideLimitsWarning(image->params) : "";
+        !warning.empty())
+        io.Error(warning);
     const ordered_json d =
         DescriptionJson(file, review::DescribeImage(image->info, image->cfg, &image->params));
-    const std::string text = json ? d.dump(2) + "\n" : RenderImageText(d);
+    const std::string text = json ? JsonText(d) + "\n" : RenderImageText(d);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     return 0;

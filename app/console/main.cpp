@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "app/console/image_report.h"
 #include "app/console/param_command.h"
 #include "app/console/ports_command.h"
+#include "app/console/signals.h"
 #include "app/console/sim_command.h"
 #include "app/user_profile.h"
 
@@ -51,16 +53,26 @@ int Run(int argc, char** argv) {
     std::unique_ptr<IProfile> profile = OpenUserProfile();
     if (line.command.starts_with("param ")) return RunParamCommand(line, *profile);
     if (line.command == "ports") return ListPorts(*profile, line.Has("--all"), line.Has("--json"));
-    return RunDriveCommand(line, *profile);
+    StopSignals signals;  // before the link's threads, which inherit its signal mask
+    return RunDriveCommand(line, *profile, &signals);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    PrepareConsole();
-    std::vector<std::string> args = CommandArguments(argc, argv);
-    std::vector<char*> pointers;
-    for (std::string& arg : args) pointers.push_back(arg.data());
-    pointers.push_back(nullptr);
-    return Run(static_cast<int>(args.size()), pointers.data());
+    // No exception leaves the command: it would end it without a word, and
+    // without giving the port back.
+    try {
+        PrepareConsole();
+        std::vector<std::string> args = CommandArguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& arg : args) pointers.push_back(arg.data());
+        pointers.push_back(nullptr);
+        return Run(static_cast<int>(args.size()), pointers.data());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarn: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "tarn: an unexpected failure\n");
+    }
+    return 1;
 }

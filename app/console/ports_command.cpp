@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "app/console/json_text.h"
 #include "platform/ports/drive_port.h"
 #include "platform/ports/port_enum.h"
 #include "platform/serial/open_failure.h"
@@ -43,7 +44,7 @@ int ListPorts(IProfile& profile, bool all, bool json, const PortRoots& roots) {
                      (*latency > kLatencyTimerLimitMs ? ": slows every exchange, set it to 1 ms)" : ")");
         std::printf("%4d  %-16s %s%s\n", node->nPort, path.c_str(), name.c_str(), notes.c_str());
     }
-    if (json) std::printf("%s\n", list.dump(2).c_str());
+    if (json) std::printf("%s\n", JsonText(list).c_str());
     std::fflush(stdout);
     return 0;
 }

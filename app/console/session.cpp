@@ -3,9 +3,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <nlohmann/json.hpp>
 
 #include "app/console/dialog_loop.h"
+#include "app/console/identity_report.h"
 #include "platform/wide_string.h"
 
 namespace tarn::console {
@@ -58,27 +58,12 @@ bool Session::Connect(const Connection& connection) {
 }
 
 int Session::Info(bool json) {
-    const CDevInfo& info = m_dialog.m_DriveInfo;
-    const int station = m_dialog.m_DevInst.GetStation();
-    if (json) {
-        nlohmann::ordered_json j;
-        j["port"] = m_port;
-        j["station"] = station;
-        j["identity"] = {info.m_wIdent1, info.m_wIdent2, info.m_wIdent3};
-        j["mainVersion"] = info.m_nMainVersion;
-        j["subVersion"] = info.m_nSubVersion;
-        j["extension"] = info.m_nExtension;
-        std::printf("%s\n", j.dump(2).c_str());
-    } else {
-        std::printf("Port:          %s\n", m_port.c_str());
-        std::printf("Station:       %d\n", station);
-        std::printf("Identity:      %d, %d, %d\n", info.m_wIdent1, info.m_wIdent2, info.m_wIdent3);
-        std::printf("Main version:  %d\n", info.m_nMainVersion);
-        std::printf("Sub version:   %d\n", info.m_nSubVersion);
-        std::printf("Extension:     %d\n", info.m_nExtension);
+    std::optional<std::string> failure;
+    if (!m_dialog.m_bDriveInfoRead) {
+        const std::string reason = ToUtf8(m_dialog.m_CmdImpl.GetCmd()->m_strLastError);
+        failure = reason.empty() ? "no complete reply" : reason;
     }
-    std::fflush(stdout);
-    return 0;
+    return ReportIdentity({m_port, m_dialog.m_DevInst.GetStation(), &m_dialog.m_DriveInfo, failure}, json, m_io);
 }
 
 int Session::Upload() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 
 #include "sim/default_drive.h"
 #include "sim/drive_description.h"
@@ -67,7 +68,15 @@ class DeviceLink {
 public:
     DeviceLink(const std::string& link, const std::string& target) : m_link(link), m_target(target) {
         std::error_code ec;
-        if (std::filesystem::is_symlink(m_link, ec)) std::filesystem::remove(m_link, ec);
+        if (std::filesystem::is_symlink(m_link, ec)) {
+            // A link to a pty that is still there belongs to a drive that runs:
+            // taking it would send that drive's users here.
+            const auto current = std::filesystem::read_symlink(m_link, ec);
+            if (!ec && std::filesystem::is_character_file(current, ec))
+                throw std::runtime_error(m_link.string() + " already leads to the running drive " + current.string() +
+                                         ": give --link another path, or stop that drive first");
+            std::filesystem::remove(m_link, ec);
+        }
         std::filesystem::create_symlink(m_target, m_link);
     }
     ~DeviceLink() {

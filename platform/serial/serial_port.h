@@ -54,6 +54,8 @@ public:
     bool Open(const std::string& devicePath);
     void Close();
     bool IsOpen() const { return m_fd != -1; }
+    // Clears the exclusive mode of an open port and nothing else; safe from any thread.
+    void ReleaseExclusive();
 
     // Raw 8-bit line with the given rate, character format, no flow control
     // and DTR/RTS held inactive. Rates without a standard constant are set
@@ -96,7 +98,7 @@ private:
         if (ILineTap* tap = m_tap.load(std::memory_order_acquire)) tap->OnLine(direction, bytes, size);
     }
 
-    NativePort m_fd = -1;
+    std::atomic<NativePort> m_fd{-1};  // read by ReleaseExclusive from any thread
     int m_lastError = 0;
     PortTimeouts m_timeouts;
     // Windows: the time-outs the driver holds now, and a byte that a wait for

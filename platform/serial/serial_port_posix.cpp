@@ -63,6 +63,11 @@ bool SerialPort::Open(const std::string& devicePath) {
     return true;
 }
 
+void SerialPort::ReleaseExclusive() {
+    const int fd = m_fd.load();
+    if (fd >= 0) ::ioctl(fd, TIOCNXCL);
+}
+
 void SerialPort::Close() {
     if (m_fd < 0) return;
     // On a pseudo-terminal the exclusive flag outlives the descriptor.

@@ -52,6 +52,10 @@ bool SerialPort::Open(const std::string& devicePath) {
     return true;
 }
 
+// A port's exclusive use here belongs to its handle: it ends when the handle
+// closes, also when the process ends.
+void SerialPort::ReleaseExclusive() {}
+
 void SerialPort::Close() {
     if (!IsOpen()) return;
     HANDLE h = Native(m_fd);

@@ -26,7 +26,9 @@ public:
     // With exclusive, an advisory lock keeps other users of the same file out while
     // this one is open; a file already locked gives EWOULDBLOCK. A created file is
     // truncated only once the lock is held.
-    int Open(const std::string& utf8Path, Access access, bool exclusive);
+    // With sharedReaders a file opened for reading shares its lock with other
+    // readers, and still keeps every writer out.
+    int Open(const std::string& utf8Path, Access access, bool exclusive, bool sharedReaders = false);
     bool IsOpen() const { return m_fd != -1; }
 
     int Size(uint64_t* size) const;

@@ -24,7 +24,7 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-int File::Open(const std::string& utf8Path, Access access, bool exclusive) {
+int File::Open(const std::string& utf8Path, Access access, bool exclusive, bool sharedReaders) {
     Close();
     int flags = O_CLOEXEC;
     switch (access) {
@@ -50,7 +50,8 @@ int File::Open(const std::string& utf8Path, Access access, bool exclusive) {
         ::close(fd);
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     }
-    if (exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int lock = sharedReaders && access == Access::kRead ? LOCK_SH : LOCK_EX;
+    if (exclusive && ::flock(fd, lock | LOCK_NB) != 0) {
         int err = errno;
         ::close(fd);
         return err;

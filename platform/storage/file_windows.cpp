@@ -27,11 +27,13 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-int File::Open(const std::string& utf8Path, Access access, bool exclusive) {
+int File::Open(const std::string& utf8Path, Access access, bool exclusive, bool sharedReaders) {
     Close();
     // Exclusive: no one else may open the file meanwhile (a file in use gives
-    // ERROR_SHARING_VIOLATION); otherwise others may read it.
-    const DWORD share = exclusive ? 0 : FILE_SHARE_READ;
+    // ERROR_SHARING_VIOLATION); otherwise others may read it. Shared readers
+    // keep only writers out.
+    const bool readersOnly = sharedReaders && access == Access::kRead;
+    const DWORD share = exclusive && !readersOnly ? 0 : FILE_SHARE_READ;
     const DWORD rights = access == Access::kRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     // A created file is truncated only once it is held.
     const DWORD disposition = access == Access::kRead ? OPEN_EXISTING : OPEN_ALWAYS;

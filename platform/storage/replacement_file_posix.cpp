@@ -38,6 +38,12 @@ ReplacementFile::ReplacementFile(const std::string& utf8Target) : m_target(utf8T
         m_error = EISDIR;
         return;
     }
+    // A device node, a FIFO or a socket is never replaced by a file: the
+    // rename would take the node away ("File exists" names what is there).
+    if (replaces && !S_ISREG(existing.st_mode)) {
+        m_error = EEXIST;
+        return;
+    }
     // A hidden name of its own; created exclusively with the usual mode, so the
     // user's umask applies as to any new file.
     std::random_device random;

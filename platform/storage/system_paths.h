@@ -9,7 +9,9 @@ namespace tarn {
 // A new, empty file that no one else can have made or linked, in the
 // temporary directory (TMPDIR or TEMP on Linux, GetTempPathW on Windows),
 // named `prefix` and a random part; empty when none could be made.
-std::string CreatePrivateTempFile(const std::string& prefix);
+// `tried`: the name it was made under (or tried); `error`: the system's code
+// when it failed.
+std::string CreatePrivateTempFile(const std::string& prefix, std::string* tried = nullptr, int* error = nullptr);
 void RemoveFile(const std::string& utf8Path);
 
 // The directory of the running program, with a trailing separator.

@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -10,12 +11,16 @@
 
 namespace tarn {
 
-std::string CreatePrivateTempFile(const std::string& prefix) {
+std::string CreatePrivateTempFile(const std::string& prefix, std::string* tried, int* error) {
     const char* dir = std::getenv("TMPDIR");
     if (!dir || !*dir) dir = std::getenv("TEMP");
     std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/" + prefix + "XXXXXX";
+    if (tried) *tried = pattern;
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return {};
+    if (fd < 0) {
+        if (error) *error = errno;
+        return {};
+    }
     ::close(fd);
     return pattern;
 }

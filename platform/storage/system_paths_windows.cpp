@@ -17,23 +17,31 @@ std::wstring WithSeparator(std::wstring dir) {
 
 }  // namespace
 
-std::string CreatePrivateTempFile(const std::string& prefix) {
+std::string CreatePrivateTempFile(const std::string& prefix, std::string* tried, int* error) {
     wchar_t dir[MAX_PATH + 1];
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, dir);
-    if (n == 0 || n > MAX_PATH) return {};
+    if (n == 0 || n > MAX_PATH) {
+        if (error) *error = static_cast<int>(::GetLastError());
+        return {};
+    }
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t suffix[16];
         ::swprintf(suffix, 16, L"%08x", static_cast<unsigned>(random()));
         const std::wstring path = WithSeparator(dir) + WideFromUtf8(prefix) + suffix;
+        if (tried) *tried = Utf8FromWide(path);
         HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_TEMPORARY, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             ::CloseHandle(h);
             return Utf8FromWide(path);
         }
-        if (::GetLastError() != ERROR_FILE_EXISTS) return {};
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            if (error) *error = static_cast<int>(::GetLastError());
+            return {};
+        }
     }
+    if (error) *error = ERROR_FILE_EXISTS;
     return {};
 }
 

@@ -2,6 +2,8 @@
 // values both ways with the exact register traffic, the image part and the
 // PCF file.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -170,7 +172,7 @@ TEST_F(MgrTest, DownloadWritesOrdinaryDownloadableItems) {
     EXPECT_EQ(traffic[0], "M 0000");
     EXPECT_EQ(traffic[1], "M 2000");
     EXPECT_EQ(model->Register(0x2002), 0xFFFE);
-    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-2=2 download fail"});
+    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-2=102 download fail"}) << "the axis's own value";
 }
 
 TEST_F(MgrTest, DownloadStopsAtAWriteTheLineLost) {
@@ -185,7 +187,7 @@ TEST_F(MgrTest, DownloadStopsAtAWriteTheLineLost) {
     EXPECT_EQ(mgr.DownloadValues(), kDownloadLineFault);
     EXPECT_EQ(ParamTraffic(), (std::vector<std::string>{"M 0000", "M 2000", "M 4000", "M 0002", "M 2002", "M 2002",
                                                         "M 2002"}));
-    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-1=1 download fail"});
+    EXPECT_EQ(window.lines, std::vector<std::string>{"y:P0-1=101 download fail"});
 }
 
 TEST_F(MgrTest, DownloadRefusesAnotherMachineAndARunningServo) {
@@ -234,8 +236,8 @@ TEST_F(MgrTest, ImagePartAndItsLog) {
     EXPECT_EQ(loaded.Items(1)[3].GetValue(0), 9);
     ASSERT_EQ(loadWindow.lines.size(), 7u * 4);
     EXPECT_EQ(std::vector<std::string>(loadWindow.lines.begin(), loadWindow.lines.begin() + 4),
-              (std::vector<std::string>{"x:P0-0=3005", "y:P0-0=3005", "z:P0-0=3005", ""}))
-        << "P0-00 is the main version; each axis line shows the axis-0 value";
+              (std::vector<std::string>{"x:P0-0=3005", "y:P0-0=2", "z:P0-0=3", ""}))
+        << "each axis line shows that axis's own value";
 }
 
 TEST_F(MgrTest, PcfFileNamedAfterTheDrive) {
@@ -265,6 +267,12 @@ TEST_F(MgrTest, PcfFileNamedAfterTheDrive) {
     std::string text((std::istreambuf_iterator<char>(listing)), {});
     EXPECT_NE(text.find("'ParaMgrInfo'"), std::string::npos) << text;
     EXPECT_NE(text.find("'ParaStorage9/ParaCfg'"), std::string::npos) << text;
+    // Without a root of its own a PCF file goes to the data folder, never beside the program.
+    const char* data = std::getenv("TARN_DATA_DIR");
+    const std::string saved = data ? data : "";
+    ::setenv("TARN_DATA_DIR", "/data-home", 1);
+    EXPECT_EQ(ToUtf8(CParaMgr().GetPcfDirectory()), "/data-home/Data/ParaCfg");
+    data ? ::setenv("TARN_DATA_DIR", saved.c_str(), 1) : ::unsetenv("TARN_DATA_DIR");
 }
 
 }  // namespace tarn::test

@@ -143,13 +143,30 @@ TarnResult RunTarnOnTerminal(const std::vector<std::string>& args, const std::st
     return Collect(pid, out, master, limit);
 }
 
-TarnChild::TarnChild(const std::vector<std::string>& args, const std::string& profile) {
-    m_pid = Spawn(args, profile, m_out, nullptr);
+TarnChild::TarnChild(const std::vector<std::string>& args, const std::string& profile, bool captureErr) {
+    m_pid = Spawn(args, profile, m_out, captureErr ? &m_err : nullptr);
 }
 
 TarnChild::~TarnChild() {
     if (m_pid > 0) Stop(SIGKILL);
     if (m_out >= 0) ::close(m_out);
+    if (m_err >= 0) ::close(m_err);
+}
+
+void TarnChild::Signal(int signal) { ::kill(m_pid, signal); }
+
+void TarnChild::CloseOutput() {
+    ::close(m_out);
+    m_out = -1;
+}
+
+TarnResult TarnChild::Wait(std::chrono::seconds limit) {
+    if (m_out < 0) m_out = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (m_err < 0) m_err = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    TarnResult result = Collect(m_pid, m_out, m_err, limit);
+    result.out.insert(0, m_buffer);
+    m_pid = m_out = m_err = -1;
+    return result;
 }
 
 std::string TarnChild::ReadLine(std::chrono::seconds limit) {
@@ -162,12 +179,27 @@ std::string TarnChild::ReadLine(std::chrono::seconds limit) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd fd{m_out, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0) return {};
+        if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0) {
+            m_ended = true;  // silent for the whole limit
+            return {};
+        }
         char buffer[512];
         const ssize_t n = ::read(m_out, buffer, sizeof buffer);
-        if (n <= 0) return {};
+        if (n <= 0) {
+            m_ended = true;
+            return {};
+        }
         m_buffer.append(buffer, static_cast<size_t>(n));
     }
+}
+
+bool TarnChild::ReadUntil(const std::string& line, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (ReadLine(limit) == line) return true;
+        if (m_ended) return false;
+    }
+    return false;
 }
 
 int TarnChild::Stop(int signal) {

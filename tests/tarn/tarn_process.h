@@ -41,18 +41,28 @@ TarnResult RunTarnOnTerminal(const std::vector<std::string>& args, const std::st
 // A `tarn` started in the background, with its stdout as a pipe.
 class TarnChild {
 public:
-    TarnChild(const std::vector<std::string>& args, const std::string& profile);
+    // captureErr: stderr into a pipe that Wait collects (else it stays the test's).
+    TarnChild(const std::vector<std::string>& args, const std::string& profile, bool captureErr = false);
     ~TarnChild();  // kills it if it still runs
     TarnChild(const TarnChild&) = delete;
     TarnChild& operator=(const TarnChild&) = delete;
     // One line of its stdout; empty at its end or after `limit`.
     std::string ReadLine(std::chrono::seconds limit = std::chrono::seconds(10));
+    // Reads lines until `line` has come (true), or its stdout ends or stays silent.
+    bool ReadUntil(const std::string& line, std::chrono::seconds limit = std::chrono::seconds(10));
     // Sends the signal and waits; the exit status, -1 when it did not exit normally.
     int Stop(int signal);
+    void Signal(int signal);
+    // Closes the reading end of its stdout (its next write finds a closed pipe).
+    void CloseOutput();
+    // Waits for its end: stdout not read yet, stderr and the exit status.
+    TarnResult Wait(std::chrono::seconds limit = std::chrono::seconds(60));
 
 private:
     pid_t m_pid = -1;
     int m_out = -1;
+    int m_err = -1;
+    bool m_ended = false;
     std::string m_buffer;
 };
 
