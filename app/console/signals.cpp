@@ -1,44 +1,7 @@
+// What the stop signals do, whatever delivers them.
 #include "app/console/signals.h"
 
-#include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdint>
-
 namespace tarn::console {
-
-namespace {
-
-sigset_t StopSet() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
-    return set;
-}
-
-}  // namespace
-
-StopSignals::StopSignals() {
-    std::signal(SIGPIPE, SIG_IGN);
-    const sigset_t set = StopSet();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    m_signalFd = ::signalfd(-1, &set, SFD_CLOEXEC);
-    m_wakeFd = ::eventfd(0, EFD_CLOEXEC);
-    m_thread = std::thread([this] { Run(); });
-}
-
-StopSignals::~StopSignals() {
-    const uint64_t one = 1;
-    if (::write(m_wakeFd, &one, sizeof one) < 0) {
-    }
-    m_thread.join();
-    ::close(m_signalFd);
-    ::close(m_wakeFd);
-}
 
 void StopSignals::SetStopHandler(std::function<void(int)> handler, bool every) {
     std::lock_guard lock(m_mutex);
@@ -51,35 +14,15 @@ void StopSignals::SetEndHandler(std::function<void()> handler) {
     m_end = std::move(handler);
 }
 
-void StopSignals::Run() {
-    for (;;) {
-        pollfd fds[2] = {{m_signalFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents) return;
-        signalfd_siginfo info{};
-        if (::read(m_signalFd, &info, sizeof info) != sizeof info) continue;
-        const int signal = static_cast<int>(info.ssi_signo);
-        std::function<void(int)> stop;
-        {
-            std::lock_guard lock(m_mutex);
-            if (!m_stop || (m_stopping && !m_every)) EndNow(signal);
-            m_stopping = true;
-            stop = m_stop;
-        }
-        stop(signal);
+void StopSignals::Deliver(int signal) {
+    std::function<void(int)> stop;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_stop || (m_stopping && !m_every)) EndNow(signal);
+        m_stopping = true;
+        stop = m_stop;
     }
-}
-
-void StopSignals::EndNow(int signal) {
-    if (m_end) m_end();
-    // Ended by the signal itself, so that a shell sees why.
-    std::signal(signal, SIG_DFL);
-    sigset_t one;
-    sigemptyset(&one);
-    sigaddset(&one, signal);
-    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-    ::raise(signal);
-    ::_exit(128 + signal);
+    stop(signal);
 }
 
 }  // namespace tarn::console

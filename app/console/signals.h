@@ -25,6 +25,8 @@ public:
     void SetStopHandler(std::function<void(int)> handler, bool every = false);
     // What runs before the command ends at once; null: nothing.
     void SetEndHandler(std::function<void()> handler);
+    // Passes one stop signal on; the platform's source of signals calls it.
+    void Deliver(int signal);
 
 private:
     void Run();
