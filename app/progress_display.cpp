@@ -17,4 +17,17 @@ void ShowProgress(IDialogView& view, int barId, int logId, int code, const char1
     }
 }
 
+int NextStageCode(const CCfgExchange& cfg) {
+    if (cfg.DownloadSizes) return 5;
+    if (cfg.DownloadProgramDV) return 15;
+    if (cfg.DownloadDH) return 50;
+    if (cfg.DownloadMH) return 70;
+    return 100;
+}
+
+void ShowParameterProgress(IDialogView& view, int barId, int written, int toWrite, int nextCode) {
+    if (toWrite <= 0) return;
+    view.ProgressSetPos(barId, 2 + (nextCode - 2) * written / toWrite);
+}
+
 }  // namespace tarn

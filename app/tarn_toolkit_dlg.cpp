@@ -8,6 +8,7 @@
 
 #include "app/dialog_texts.h"
 #include "app/dlg_toolkit_upload.h"
+#include "app/progress_display.h"
 #include "link/link_tables.h"
 #include "platform/ports/drive_port.h"
 #include "platform/ports/port_enum.h"
@@ -345,6 +346,11 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
             break;
         case WM_PARA_LOG:
             AddLog(m_ParaMgr.m_strLog);
+            break;
+        case WM_PARA_PROGRESS:
+            if (m_nOperation == 3)
+                ShowParameterProgress(*m_view, IDC_PROGRESS, static_cast<int>(wParam), static_cast<int>(lParam),
+                                      NextStageCode(GetCfgExchange()));
             break;
         case WM_DIALOG_LOG:
             AddLog(*reinterpret_cast<const std::u16string*>(lParam));

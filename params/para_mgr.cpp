@@ -199,6 +199,10 @@ int CParaMgr::DownloadValues() {
                 if (FailedOnTheLine(cmd->m_strLastError)) return kDownloadLineFault;
             }
             ++m_nItemsWritten;
+            // Sent, so it is shown before the next stage's code; one per percent.
+            if (m_hNotifyWnd && m_nItemsWritten * 100 / m_nItemsToWrite != (m_nItemsWritten - 1) * 100 / m_nItemsToWrite)
+                m_hNotifyWnd->Send(WM_PARA_PROGRESS, static_cast<WPARAM>(m_nItemsWritten),
+                                   static_cast<LPARAM>(m_nItemsToWrite));
         }
     }
     return kDownloadDone;

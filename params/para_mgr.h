@@ -17,6 +17,8 @@ namespace tarn {
 
 // A new log line is in m_strLog (sent: the sender waits until it is read).
 constexpr uint32_t WM_PARA_LOG = 1526;
+// Sent while values are written: wParam the items written, lParam the items to write.
+constexpr uint32_t WM_PARA_PROGRESS = WM_USER + 610;
 // Posted: (1, 0) definitions read; (0, 8) value upload failed; (0, 9) reading the
 // definitions failed.
 constexpr uint32_t WM_PARA_DONE = 1525;
