@@ -17,11 +17,9 @@ std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 
 // Paths as the file system takes them, from and to the texts the system
-// carries: UTF-16 on Windows, bytes (UTF-8 as a rule) here.
-inline std::filesystem::path FsPath(const std::u16string& text) { return std::filesystem::path(text); }
-inline std::string Utf8Of(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+// carries: UTF-16 on Windows; here the bytes as given (UTF-8 as a rule, but a
+// name that is not stays as it is).
+std::filesystem::path FsPath(const std::u16string& text);
+std::string Utf8Of(const std::filesystem::path& path);
 
 }  // namespace tarn
