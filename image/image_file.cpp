@@ -45,7 +45,7 @@ std::string WorkingCopyFailure(const std::string& image, const ImageLoadOutcome&
 ImageLoadOutcome ReadImageFile(const std::u16string& path, CDevInfo& imageInfo, CCfgExchange& cfg) {
     ImageLoadOutcome out;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
+    if (!std::filesystem::is_regular_file(FsPath(path), ec)) {
         cfg.DataValid = false;
         out.step = ImageLoadOutcome::Step::NoFile;
         return out;

@@ -149,7 +149,7 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile, StopSignals* sig
             DownloadChoice choice{line.Has("--no-program"), line.Has("--no-dh"),
                                   line.Has("--no-mh"), line.Has("--no-para")};
             if (auto snapshot = line.Value("--snapshot"))
-                session.Dialog().SetDownloadSafety({true, std::filesystem::path(*snapshot), false});
+                session.Dialog().SetDownloadSafety({true, FsPath(FromUtf8(*snapshot)), false});
             std::fprintf(output.Messages(), "tarn: %s\n", TargetLine(target).c_str());
             CDeviceCmd* cmd = session.Dialog().m_CmdImpl.GetCmd();
             int status = 0;
