@@ -75,7 +75,7 @@ wine_tarn upload 'C:\資料\windows.tkw' --port 5 --yes >"$work/reupload.out" 2>
 cmp -s "$work/linux.json" "$work/windows-again.json" || fail "the replaced image differs"
 [ -z "$(find "$drive_c/資料" -name '.*')" ] || fail "a temporary file was left: $(ls -a "$drive_c/資料")"
 
-echo "-- a port that does not exist, remembered in the registry profile"
+echo "-- a port that does not exist; the profile in the registry, a port given on the command line not remembered"
 set +e
 wine_profile='' wine_tarn info --port 9 >"$work/missing.out" 2>"$work/missing.err"
 status=$?
@@ -85,8 +85,9 @@ grep -q 'There is no port COM9' "$work/missing.err" || fail "missing port: $(cat
 # The registry reaches user.reg once the Wine server has ended.
 timeout 60 wineserver -w || true
 sed -n '/^\[Software\\\\.*AppWizard .*\\\\tarn\\\\ROZ_COMM\]/,/^$/p' "$WINEPREFIX/user.reg" >"$work/profile.reg"
-grep -qx '"ComPortSel"=dword:00000009' "$work/profile.reg" ||
-  fail "no ComPortSel in the registry profile: $(grep -n ROZ_COMM "$WINEPREFIX/user.reg")"
+grep -q '^"Station"=' "$work/profile.reg" ||
+  fail "no Station in the registry profile: $(grep -n ROZ_COMM "$WINEPREFIX/user.reg")"
+if grep -q '"ComPortSel"' "$work/profile.reg"; then fail "a port given on the command line was remembered"; fi
 
 echo "-- a drive that goes off the line mid-transfer, as on Linux"
 exec {gone_out}< <(exec "$tarn" sim --link "$work/gone" --vanish-after 30 2>"$work/gone-sim.err")
