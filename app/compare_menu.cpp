@@ -77,6 +77,12 @@ void CTarnToolkitDlg::ShowComparison() {
     m_compareImage.reset();
 }
 
+void CTarnToolkitDlg::RecordComparison(const std::string& operation, const std::filesystem::path& image,
+                                       std::optional<int> differences, const std::u16string& failure) {
+    Record(operation, differences ? TransferOutcome::Done() : TransferOutcome::Failed(failure), image, false,
+           differences);
+}
+
 void CTarnToolkitDlg::CompareTwoImages() {
     if (m_busy) return;
     const auto first = m_view->OpenFileDialog(kMenuCompareImages, kOpenImageFilter);

@@ -10,7 +10,7 @@
 //  "identity": [3, 6, 5], "mainVersion": 3005, "subVersion": 11,   (null: not read)
 //  "image": "backup.tkw", "imageSha256": "...",                     (null: none)
 //  "selections": {"programDV": true, "dh": true, "mh": true, "parameters": true},
-//  "result": "finished",           (finished, failed, declined, not started, match, differs)
+//  "result": "finished",           (finished, failed, declined, not started)
 //  "message": "",                  (why it failed or did not start)
 //  "differences": 0,               (compare and verify)
 //  "snapshot": "…/snapshots/….tkw", (the snapshot taken before the write, or null)

@@ -106,6 +106,10 @@ public:
     // The snapshot the last download took, if it took one.
     const std::optional<std::filesystem::path>& LastSnapshotTaken() const { return m_snapshotTaken; }
     const std::filesystem::path& DataFolder() const { return m_dataFolder; }
+    // A compare or a verify that a front end ran on this connection, into the
+    // service history: its differences, or why the drive could not be read.
+    void RecordComparison(const std::string& operation, const std::filesystem::path& image,
+                          std::optional<int> differences, const std::u16string& failure);
     // Where both parameter managers write their PCF files.
     void SetPcfRoot(const std::u16string& root);
 

@@ -179,9 +179,13 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile, StopSignals* sig
     } catch (const std::u16string& reason) {
         io.Error("the drive could not be read" + std::string(compare ? "" : " back") + ": " +
                  ToUtf8(reason));
+        session.Dialog().RecordComparison(compare ? "compare" : "verify", FsPath(FromUtf8(line.arguments[0])),
+                                          std::nullopt, reason);
         return finish(station, compare ? "unreadable" : "failed", unread);
     }
     const bool same = comparison.differences.empty();
+    session.Dialog().RecordComparison(compare ? "compare" : "verify", FsPath(FromUtf8(line.arguments[0])),
+                                      static_cast<int>(comparison.differences.size()), u"");
     if (!output.Json()) {
         const std::string text =
             RenderComparison(comparison, compare ? "The drive matches the image."

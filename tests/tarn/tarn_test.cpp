@@ -539,6 +539,11 @@ TEST_F(TarnTest, CompareKeepsStatusItemsAndItemsADownloadDoesNotWriteApart) {
     const TarnResult text = Tarn({"compare", image, "--port", drive->Path()});
     EXPECT_NE(text.out.find("0 differences that a download would change, 1 that it cannot change.\n"),
               std::string::npos) << text.out;
+    // Each compare is in the service history with its count.
+    const auto last = nlohmann::json::parse(Tarn({"history", "--json", "--last", "1"}).out);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0]["operation"], "compare");
+    EXPECT_EQ(last[0]["differences"], 0);
 }
 
 TEST_F(TarnTest, DiffOfTwoImagesAndTheUploadsResultDocument) {
