@@ -15,14 +15,12 @@ void StopSignals::SetEndHandler(std::function<void()> handler) {
 }
 
 void StopSignals::Deliver(int signal) {
-    std::function<void(int)> stop;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_stop || (m_stopping && !m_every)) EndNow(signal);
-        m_stopping = true;
-        stop = m_stop;
-    }
-    stop(signal);
+    // The handler runs under the lock: a scope that ends clears it, and so
+    // waits for a handler still running with what the scope owns.
+    std::lock_guard lock(m_mutex);
+    if (!m_stop || (m_stopping && !m_every)) EndNow(signal);
+    m_stopping = true;
+    m_stop(signal);
 }
 
 }  // namespace tarn::console
