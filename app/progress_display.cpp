@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
+
+#include "platform/wide_string.h"
 
 namespace tarn {
 
 void ShowProgress(IDialogView& view, int barId, int logId, int code, const char16_t* line) {
     view.Show(barId, true);
+    view.SetText(barId, u"");
     view.ProgressSetPos(barId, std::clamp(code, 0, 100));
     if (line) view.ListAppend(logId, line);
     if (code == 100) {
@@ -27,7 +31,12 @@ int NextStageCode(const CCfgExchange& cfg) {
 
 void ShowParameterProgress(IDialogView& view, int barId, int written, int toWrite, int nextCode) {
     if (toWrite <= 0) return;
+    view.SetText(barId, ParameterProgressText(written, toWrite));
     view.ProgressSetPos(barId, 2 + (nextCode - 2) * written / toWrite);
+}
+
+std::u16string ParameterProgressText(int written, int toWrite) {
+    return u"parameters " + FromUtf8(std::to_string(written)) + u" of " + FromUtf8(std::to_string(toWrite));
 }
 
 }  // namespace tarn

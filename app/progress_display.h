@@ -15,6 +15,9 @@ void ShowProgress(IDialogView& view, int barId, int logId, int code, const char1
 // follows, as the items are written.
 // The code of the write's stage after its parameters, as the download's choices give it.
 int NextStageCode(const CCfgExchange& cfg);
+// The bar's text says how far the stage is: "parameters 120 of 332". A stage's
+// own code clears it.
 void ShowParameterProgress(IDialogView& view, int barId, int written, int toWrite, int nextCode);
+std::u16string ParameterProgressText(int written, int toWrite);
 
 }  // namespace tarn

@@ -68,7 +68,11 @@ int RunClone(const CommandLine& line, StopSignals* signals) {
         runs.back().args = ChildArgs(line, ports[i], i);
     }
     // With --json stdout carries the document alone; the log goes to stderr.
+    // --quiet leaves the children's log out (they still write it: the clone
+    // waits for their load lines) and keeps what they say on stderr.
+    const bool quiet = line.Has("--quiet");
     auto show = [&](size_t run, ChildStream stream, const std::string& text) {
+        if (quiet && stream == ChildStream::Out) return;
         std::FILE* to = stream == ChildStream::Err || json ? stderr : stdout;
         std::fprintf(to, "[%s] %s\n", ports[run].c_str(), text.c_str());
         std::fflush(to);

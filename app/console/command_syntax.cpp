@@ -16,16 +16,15 @@ const Subcommand kSubcommands[] = {
      "Connect as the Online button does and show the drive's identity and versions"},
     {"upload",
      "tarn upload OUT.tkw --port PORT [--station TEXT] [--no-dh] [--no-mh] [--no-para] [--yes] "
-     "[--json]"
-     " [--trace FILE]",
+     "[--json] [--quiet] [--trace FILE]",
      "Read the drive into a new image file, as \"Generate *.tkw\" does"},
     {"download",
      "tarn download IMAGE.tkw --port PORT [--port PORT ...] [--station TEXT] [--no-program] "
      "[--no-dh] [--no-mh]"
-     " [--no-para] [--yes] [--verify] [--snapshot FILE] [--json] [--trace FILE]",
+     " [--no-para] [--yes] [--verify] [--snapshot FILE] [--json] [--quiet] [--trace FILE]",
      "Write an image file into the drive, as Download does; with several ports into every drive at "
      "once"},
-    {"compare", "tarn compare IMAGE.tkw --port PORT [--station TEXT] [--json] [--trace FILE]",
+    {"compare", "tarn compare IMAGE.tkw --port PORT [--station TEXT] [--json] [--quiet] [--trace FILE]",
      "List every difference between an image file and what the drive holds"},
     {"diff", "tarn diff A.tkw B.tkw [--json]", "List every difference between two image files"},
     {"history", "tarn history [--json] [--last N]",
@@ -92,6 +91,9 @@ void Result(CLI::App* c) {
     Flag(c, "--json",
          "Print one result document (port, station, result, per-stage timings) instead of the log, "
          "which goes to stderr");
+}
+void Quiet(CLI::App* c) {
+    Flag(c, "--quiet", "Print only the summary and what failed: no log lines, no progress bar");
 }
 void Trace(CLI::App* c) {
     Value(c, "--trace", "FILE",
@@ -172,6 +174,7 @@ void DescribeCommands(CLI::App& app) {
     Flag(upload, "--no-para", "Untick Parameter: leave the parameters out");
     Flag(upload, "--yes", "Answer every question Yes, also whether to replace an existing OUT.tkw");
     Result(upload);
+    Quiet(upload);
     Trace(upload);
 
     CLI::App* download = Add(app, "download");
@@ -193,6 +196,7 @@ void DescribeCommands(CLI::App& app) {
           "Before the first write, read the drive as an upload does and save it to FILE (the way "
           "back: download FILE); when that fails nothing is written. One drive only");
     Result(download);
+    Quiet(download);
     Trace(download);
     // A clone's child hands its result document to the clone on this descriptor.
     Value(download, "--result-fd", "FD", "")->check(CLI::Range(0, 65535))->group("");
@@ -202,6 +206,7 @@ void DescribeCommands(CLI::App& app) {
     Port(compare);
     Station(compare);
     Json(compare, "Print one result document with the differences");
+    Quiet(compare);
     Trace(compare);
 
     CLI::App* diff = Add(app, "diff");

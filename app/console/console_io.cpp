@@ -29,9 +29,9 @@ bool ReadLine(int fd, std::string& line) {
 
 }  // namespace
 
-ConsoleIo::ConsoleIo(std::FILE* out, std::FILE* err, int inFd, bool assumeYes)
-    : m_out(out), m_err(err), m_inFd(inFd), m_assumeYes(assumeYes),
-      m_barAllowed(::isatty(::fileno(err)) == 1) {}
+ConsoleIo::ConsoleIo(std::FILE* out, std::FILE* err, int inFd, bool assumeYes, bool quiet)
+    : m_out(out), m_err(err), m_inFd(inFd), m_assumeYes(assumeYes), m_quiet(quiet),
+      m_barAllowed(!quiet && ::isatty(::fileno(err)) == 1) {}
 
 ConsoleIo::~ConsoleIo() { ClearBar(); }
 
@@ -47,12 +47,15 @@ void ConsoleIo::DrawBar() {
     const int filled = m_percent * kBarWidth / 100;
     std::string bar = "\r[" + std::string(static_cast<size_t>(filled), '#') +
                       std::string(static_cast<size_t>(kBarWidth - filled), ' ') + "] ";
-    std::fprintf(m_err, "%s%3d%%", bar.c_str(), m_percent);
+    // \033[K: a shorter text than the last one leaves none of it behind.
+    std::fprintf(m_err, "%s%3d%%%s%s\033[K", bar.c_str(), m_percent, m_barText.empty() ? "" : "  ",
+                 m_barText.c_str());
     std::fflush(m_err);
     m_barDrawn = true;
 }
 
 void ConsoleIo::Line(std::u16string_view line) {
+    if (m_quiet) return;
     ClearBar();
     std::fprintf(m_out, "%s\n", ToUtf8(line).c_str());
     std::fflush(m_out);
@@ -61,7 +64,8 @@ void ConsoleIo::Line(std::u16string_view line) {
 
 void ConsoleIo::Message(std::u16string_view text) {
     ClearBar();
-    std::fprintf(m_err, "%s\n", ToUtf8(text).c_str());
+    m_lastReason = ToUtf8(text);
+    std::fprintf(m_err, "%s\n", m_lastReason.c_str());
     std::fflush(m_err);
     m_reported = true;
     DrawBar();
@@ -72,6 +76,7 @@ void ConsoleIo::Error(std::string_view reason) {
     std::fprintf(m_err, "tarn: %.*s\n", static_cast<int>(reason.size()), reason.data());
     std::fflush(m_err);
     m_reported = true;
+    m_lastReason = reason;
 }
 
 bool ConsoleIo::Ask(std::u16string_view question) {
@@ -105,6 +110,8 @@ void ConsoleIo::ShowProgress(bool shown) {
     else
         ClearBar();
 }
+
+void ConsoleIo::SetProgressText(std::string text) { m_barText = std::move(text); }
 
 void ConsoleIo::SetProgress(int percent) {
     m_percent = std::clamp(percent, 0, 100);

@@ -13,7 +13,9 @@ public:
     // assumeYes: every question is answered Yes (or Ok) without asking. Without
     // it a question is asked when `inFd` is a terminal and answered No (or
     // Cancel) when it is not.
-    ConsoleIo(std::FILE* out, std::FILE* err, int inFd, bool assumeYes);
+    // quiet: the log lines and the bar are left out; messages, failures and
+    // summaries still come.
+    ConsoleIo(std::FILE* out, std::FILE* err, int inFd, bool assumeYes, bool quiet = false);
     ~ConsoleIo();
     ConsoleIo(const ConsoleIo&) = delete;
     ConsoleIo& operator=(const ConsoleIo&) = delete;
@@ -27,11 +29,15 @@ public:
 
     void ShowProgress(bool shown);
     void SetProgress(int percent);
+    // Shown after the percentage ("parameters 120 of 332"); empty: nothing.
+    void SetProgressText(std::string text);
 
     // Whether a message or an error went to stderr, and whether a question
     // was answered No.
     bool Reported() const { return m_reported; }
     bool Declined() const { return m_declined; }
+    // The last message or failure said, for a result document's "error".
+    const std::string& LastReason() const { return m_lastReason; }
 
 private:
     void ClearBar();
@@ -41,12 +47,15 @@ private:
     std::FILE* m_err;
     int m_inFd;
     bool m_assumeYes;
+    bool m_quiet;
     bool m_barAllowed;
     bool m_barShown = false;
     bool m_barDrawn = false;
     int m_percent = 0;
+    std::string m_barText;
     bool m_reported = false;
     bool m_declined = false;
+    std::string m_lastReason;
 };
 
 }  // namespace tarn::console

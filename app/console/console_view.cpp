@@ -19,7 +19,10 @@ std::u16string ConsoleView::GetText(int id) {
     return it == m_texts.end() ? std::u16string() : it->second;
 }
 
-void ConsoleView::SetText(int id, const std::u16string& text) { m_texts[id] = text; }
+void ConsoleView::SetText(int id, const std::u16string& text) {
+    m_texts[id] = text;
+    if (id == m_progressId) m_io.SetProgressText(ToUtf8(text));
+}
 
 bool ConsoleView::IsChecked(int id) {
     auto it = m_checked.find(id);

@@ -11,11 +11,34 @@
 
 namespace tarn::console {
 
+namespace {
+
+nlohmann::ordered_json Document(const std::string& a, const std::string& b, const nlohmann::ordered_json& differences) {
+    return {{"command", "diff"},
+            {"a", a},
+            {"b", b},
+            {"result", differences.empty() ? "match" : "differs"},
+            {"differences", differences},
+            {"error", nullptr}};
+}
+
+}  // namespace
+
 int RunDiff(const std::string& a, const std::string& b, bool json) {
     ConsoleIo io(stdout, stderr, STDIN_FILENO, false);
     const auto imageA = LoadImage(a, io);
     const auto imageB = imageA ? LoadImage(b, io) : nullptr;
-    if (!imageB) return 3;
+    if (!imageB) {
+        if (json) {
+            nlohmann::ordered_json document = FailureDocument(Document(a, b, {}), io.LastReason());
+            document["command"] = "diff";
+            document["a"] = a;
+            document["b"] = b;
+            document["result"] = "unreadable";
+            std::printf("%s\n", JsonText(document).c_str());
+        }
+        return 3;
+    }
     review::CompareScope scope;
     scope.imageFields = true;
     const Sides sides{"a", "b"};
@@ -23,13 +46,7 @@ int RunDiff(const std::string& a, const std::string& b, bool json) {
         review::Compare(review::SideOf(*imageA), review::SideOf(*imageB), scope);
     const auto& differences = comparison.differences;
     if (json) {
-        const nlohmann::ordered_json document = {
-            {"command", "diff"},
-            {"a", a},
-            {"b", b},
-            {"result", differences.empty() ? "match" : "differs"},
-            {"differences", DifferencesJson(differences, sides)}};
-        std::printf("%s\n", JsonText(document).c_str());
+        std::printf("%s\n", JsonText(Document(a, b, DifferencesJson(differences, sides))).c_str());
     } else {
         std::printf("a: %s\nb: %s\n%s", a.c_str(), b.c_str(),
                     RenderDifferences(comparison, sides, "The images hold the same.").c_str());

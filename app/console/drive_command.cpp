@@ -10,6 +10,7 @@
 #include "app/console/clone_command.h"
 #include "app/console/console_io.h"
 #include "app/console/drive_comparison.h"
+#include "app/console/identity_report.h"
 #include "app/console/output_target.h"
 #include "app/console/run_record.h"
 #include "app/console/session.h"
@@ -101,9 +102,14 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile, StopSignals* sig
     const int unread = compare ? 3 : 1;  // the status when the drive could not be reached or read
     const std::string port = *line.Value("--port");
     Output output(line);
-    ConsoleIo io(output.Log(), output.Messages(), STDIN_FILENO, line.Has("--yes"));
+    ConsoleIo io(output.Log(), output.Messages(), STDIN_FILENO, line.Has("--yes"), line.Has("--quiet"));
     auto finish = [&](const ordered_json& station, const std::string& result, int status,
                       const ordered_json* comparison = nullptr) {
+        // info's document keeps its own shape when the drive was never reached.
+        if (line.command == "info")
+            return ReportIdentity({port, station.is_number() ? std::optional(station.get<int>()) : std::nullopt, nullptr,
+                                   io.LastReason()},
+                                  line.Has("--json"), io, false);
         return output.Finish(line, port, station, result, comparison, status);
     };
 

@@ -11,13 +11,14 @@ namespace tarn::console {
 
 struct IdentityRead {
     std::string port;
-    int station = 0;
-    const CDevInfo* info = nullptr;
+    std::optional<int> station;          // none: the drive was never reached
+    const CDevInfo* info = nullptr;      // none: likewise
     std::optional<std::string> failure;  // why the identity was not read whole
 };
 
 // The exit status: 0, or 1 when the identity was not read (said on stderr;
 // the JSON document then carries the reason and nulls for the values).
-int ReportIdentity(const IdentityRead& read, bool json, ConsoleIo& io);
+// `sayFailure` false: the reason is on stderr already.
+int ReportIdentity(const IdentityRead& read, bool json, ConsoleIo& io, bool sayFailure = true);
 
 }  // namespace tarn::console

@@ -53,6 +53,7 @@ ordered_json DescriptionJson(const std::string& file, const review::ImageDescrip
     for (const auto& c : image.contents) contents[c.section] = {{"words", c.words}, {"crc32", c.crc32}};
     d["contents"] = contents;
     d["parameters"] = image.parameters ? Parameters(*image.parameters) : ordered_json();
+    d["error"] = nullptr;
     return d;
 }
 
@@ -116,7 +117,14 @@ std::string RenderImageText(const ordered_json& d) {
 
 int Inspect(const std::string& file, bool json, ConsoleIo& io) {
     const std::unique_ptr<Configuration> image = LoadImage(file, io);
-    if (!image) return 1;
+    if (!image) {
+        if (json) {
+            ordered_json d = FailureDocument(DescriptionJson(file, {}), io.LastReason());
+            d["file"] = file;
+            std::printf("%s\n", JsonText(d).c_str());
+        }
+        return 1;
+    }
     if (const std::string warning = image->cfg.IncludePara ? OutsideLimitsWarning(image->params) : "";
         !warning.empty())
         io.Error(warning);

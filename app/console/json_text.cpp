@@ -42,6 +42,13 @@ void Escape(nlohmann::ordered_json& value) {
 
 }  // namespace
 
+nlohmann::ordered_json FailureDocument(const nlohmann::ordered_json& shape, const std::string& reason) {
+    nlohmann::ordered_json document = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : shape.items()) document[key] = nullptr;
+    document["error"] = reason;
+    return document;
+}
+
 std::string Utf8Escaped(const std::string& bytes) {
     std::string out;
     out.reserve(bytes.size());

@@ -10,6 +10,11 @@ namespace tarn::console {
 
 std::string JsonText(const nlohmann::ordered_json& document, int indent = 2);
 
+// What a command prints with --json when it fails: the top-level keys of its
+// document on success (`shape`), each null, and the reason under "error".
+// Scripts read one shape whichever way the command ended.
+nlohmann::ordered_json FailureDocument(const nlohmann::ordered_json& shape, const std::string& reason);
+
 // The same escaping for one string.
 std::string Utf8Escaped(const std::string& bytes);
 

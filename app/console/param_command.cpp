@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/console/console_io.h"
+#include "app/console/json_text.h"
 #include "app/console/session.h"
 #include "app/parameter_record.h"
 #include "platform/data_folder.h"
@@ -51,8 +52,10 @@ ordered_json ViewJson(const ParameterView& view, const std::vector<int>& axes) {
             {"written", view.written},  {"changed", view.changed},      {"comment", view.comment}};
 }
 
-void PrintJson(const ordered_json& document) {
-    std::printf("%s\n", document.dump(2).c_str());
+// list and get print one object, {"items": [...], "error": null}, or on a
+// failure the same keys with the reason.
+void PrintJson(const ordered_json& items) {
+    std::printf("%s\n", JsonText({{"items", items}, {"error", nullptr}}).c_str());
 }
 
 // Columns padded to their widest cell; the last one is not padded.
@@ -191,17 +194,25 @@ int Set(const CommandLine& line, Session& session, const CParaMgr& params, Conso
 
 int RunParamCommand(const CommandLine& line, IProfile& profile) {
     ConsoleIo io(stdout, stderr, STDIN_FILENO, line.Has("--yes"));
+    const auto failed = [&](int status) {
+        if (line.Has("--json"))
+            std::printf("%s\n", JsonText(FailureDocument({{"items", nullptr}}, io.LastReason())).c_str());
+        return status;
+    };
     Session session(profile, io, UploadChoice{});
-    if (!session.Connect({*line.Value("--port"), line.Value("--station")})) return 1;
+    if (!session.Connect({*line.Value("--port"), line.Value("--station")})) return failed(1);
     CParaMgr params;
     try {
         review::ReadParameters(session.Dialog().m_CmdImpl, params);
     } catch (const std::u16string& reason) {
         io.Error(ToUtf8(reason));
-        return 1;
+        return failed(1);
     }
     if (line.command == "param list") return List(line, params);
-    if (line.command == "param get") return Get(line, params, io);
+    if (line.command == "param get") {
+        const int status = Get(line, params, io);
+        return status == 0 ? 0 : failed(status);
+    }
     return Set(line, session, params, io);
 }
 
