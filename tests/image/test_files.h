@@ -14,36 +14,12 @@
 
 #include "platform/storage/storage.h"
 #include "platform/wide_string.h"
+#include "tests/common/temp_dir.h"
 
 namespace tarn::test {
 
 constexpr DWORD kCreate = 0x1012;  // read-write, exclusive, replacing
 constexpr DWORD kOpen = 0x10;      // read-only, exclusive
-
-class TempDir {
-public:
-    // A new folder of a random name (create_directory fails on one that exists).
-    TempDir() {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
-            const auto path = std::filesystem::temp_directory_path() / ("tarn-test-" + std::to_string(random()));
-            if (std::filesystem::create_directory(path)) m_path = path;
-        }
-        if (m_path.empty()) throw std::runtime_error("no temporary folder");
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path File(const std::string& name) const { return m_path / name; }
-    std::u16string WideFile(const std::string& name) const { return File(name).u16string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -65,7 +65,7 @@ protected:
 TEST_F(ParamTest, ListShowsEveryKindWithItsLimits) {
     const TarnResult list = Tarn({"param", "list", "--group", "1", "--json"});
     ASSERT_EQ(list.status, 0) << list.err;
-    const auto items = nlohmann::json::parse(list.out);
+    const auto items = nlohmann::json::parse(list.out)["items"];
     struct Row {
         const char* item;
         std::vector<std::string> values;
@@ -110,7 +110,7 @@ TEST_F(ParamTest, GetShowsEachAxisOrOne) {
                                                         "y:P1-05=12.50", "z:P1-05=0.05"}));
     const TarnResult one = Tarn({"param", "get", "P1-02", "--axis", "y", "--json"});
     ASSERT_EQ(one.status, 0) << one.err;
-    EXPECT_EQ(nlohmann::json::parse(one.out), nlohmann::json::parse(R"([{"item": "P1-02", "values": {"y": "-70000"}}])"));
+    EXPECT_EQ(nlohmann::json::parse(one.out), nlohmann::json::parse(R"({"items": [{"item": "P1-02", "values": {"y": "-70000"}}], "error": null})"));
     const TarnResult unknown = Tarn({"param", "get", "P1-00", "P1-07"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(unknown.err, "tarn: the drive has no parameter P1-07\n");

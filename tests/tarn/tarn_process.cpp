@@ -65,23 +65,11 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& profile, in
 
 }  // namespace
 
-std::vector<std::string> TarnResult::OutLines() const {
+std::vector<std::string> TarnResult::Lines(const std::string& text) {
     std::vector<std::string> lines;
-    std::istringstream in(out);
+    std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-TempDir::TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tarn-test-XXXXXX";
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-    m_path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
 }
 
 namespace {

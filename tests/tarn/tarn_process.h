@@ -7,26 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/temp_dir.h"
+
 namespace tarn::test {
 
 struct TarnResult {
     int status = -1;  // the exit status; -1 when it did not exit normally
     std::string out;
     std::string err;
-    std::vector<std::string> OutLines() const;
-};
-
-// A directory removed with everything in it at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
+    std::vector<std::string> OutLines() const { return Lines(out); }
+    std::vector<std::string> ErrLines() const { return Lines(err); }
+    static std::vector<std::string> Lines(const std::string& text);
 };
 
 // Runs `tarn` with the arguments and waits for it (killed after `limit`).
