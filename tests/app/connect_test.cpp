@@ -101,15 +101,7 @@ TEST_F(DialogTest, PortListShowsTheDrivesBridgesAndSelectsTheRememberedOne) {
     tree.AddUsbTty("ttyUSB2", "1-3", "10c4", "silicon labs", "CP2104");
     tree.AddBoardTty("ttyS0", 4);
     profile.WriteProfileInt(kSectionComm, kKeyComPortSel, 99);
-    auto start = [&] {
-        CTarnToolkitDlg::Options options;
-        options.ports = tree.Roots();
-        options.portTrace = nullptr;
-        dlg = std::make_unique<CTarnToolkitDlg>(profile, host, options);
-        view = std::make_unique<RecordingView>([this](uint32_t m, WPARAM w, LPARAM l) { return dlg->WindowProc(m, w, l); });
-        dlg->Attach(view.get());
-        dlg->OnInitDialog();
-    };
+    auto start = [&] { StartDialog(false, tree.Roots()); };
     start();
     // Only the bridges whose name carries the drive's keyword, in any case.
     ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 2);
@@ -131,6 +123,10 @@ TEST_F(DialogTest, PortListShowsTheDrivesBridgesAndSelectsTheRememberedOne) {
     ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 3);
     EXPECT_EQ(view->combos[IDC_COM_PORT][0].first, WidenFormat("Port %d:'", given) + FromUtf8(drive->Path()) + u"'");
     EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 0);
+    // A port given by its number, as `tarn ports` lists it; a number no port has is refused.
+    EXPECT_EQ(dlg->UsePort(FromUtf8(std::to_string(remembered))), remembered);
+    EXPECT_EQ(view->ComboGetSel(IDC_COM_PORT), 2);
+    EXPECT_EQ(dlg->UsePort(u"77"), -1);
     tree.Remove("ttyUSB2");  // unplugged: the first item is selected again
     start();
     ASSERT_EQ(view->ComboCount(IDC_COM_PORT), 1);

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/wide_string.h"
@@ -43,10 +42,9 @@ void DialogTest::StartDrive(const sim::DriveDescription& description) {
     drive = std::make_unique<sim::VirtualDrive>(description.station, model);
 }
 
-void DialogTest::StartDialog(bool listDrive) {
+void DialogTest::StartDialog(bool listDrive, std::optional<PortRoots> ports) {
     CTarnToolkitDlg::Options options;
-    options.ports.sysRoot = dir / "sys";
-    options.ports.devRoot = dir / "dev";
+    options.ports = ports ? *ports : PortRoots{dir / "sys", dir / "dev"};
     options.portTrace = nullptr;
     options.dataFolder = dataFolder.empty() ? dir / "data" : dataFolder;
     dlg = std::make_unique<CTarnToolkitDlg>(profile, host, options);
@@ -59,21 +57,6 @@ void DialogTest::StartDialog(bool listDrive) {
     if (listDrive) {
         ASSERT_GT(dlg->UsePort(FromUtf8(drive->Path())), 0);
     }
-}
-
-std::vector<std::string> DialogTest::Traffic() {
-    std::vector<std::string> lines;
-    char line[32];
-    for (const auto& r : drive->Requests()) {
-        const unsigned a = r.frame[2] << 8 | r.frame[3], v = r.frame[4] << 8 | r.frame[5];
-        if (r.Function() == 0x06)
-            std::snprintf(line, sizeof line, "W %04X %u", a, v);
-        else
-            std::snprintf(line, sizeof line, "F%02X %04X", r.Function(), a);
-        lines.push_back(line);
-    }
-    drive->ClearRequests();
-    return lines;
 }
 
 }  // namespace tarn::test

@@ -7,11 +7,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/dlg_toolkit_upload.h"
 #include "app/tarn_toolkit_dlg.h"
 #include "platform/profile/memory_profile.h"
 #include "tests/common/recording_view.h"
+#include "tests/common/request_lines.h"
 #include "sim/servo_drive.h"
 #include "sim/virtual_drive.h"
 
@@ -45,14 +47,13 @@ protected:
     void SetUp() override;
     void TearDown() override;
     void StartDrive(const sim::DriveDescription& description);
-    // Builds the dialog (no ports found on this machine's view of sysfs) and
-    // lists the virtual drive's port when there is one.
-    void StartDialog(bool listDrive = true);
+    // Builds the dialog (no ports found on this machine's view of sysfs, or
+    // those of `ports`) and lists the virtual drive's port when there is one.
+    void StartDialog(bool listDrive = true, std::optional<PortRoots> ports = std::nullopt);
     // Presses Online and waits for the result.
     void PressOnline() { dlg->OnBnClickedOnline(); }
     std::vector<std::string> Log() const { return view->Log(IDC_LOG); }
-    // Requests the drive received, as "W addr value" / "R addr" lines.
-    std::vector<std::string> Traffic();
+    std::vector<std::string> Traffic() { return TakeRequestLines(*drive); }
 
     std::filesystem::path dir;
     std::filesystem::path dataFolder;  // empty: dir / "data"

@@ -42,7 +42,7 @@ int P5Writes(const std::vector<std::string>& traffic) {
     int n = 0;
     for (const auto& line : traffic)
         for (const char* a : {"054E", "0576", "05B0", "254E", "2576", "25B0", "454E", "4576", "45B0"})
-            n += line == std::string("W ") + a + " 0";
+            n += line == std::string("W ") + a + " 0000";
     return n;
 }
 

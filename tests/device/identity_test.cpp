@@ -82,17 +82,4 @@ TEST_F(DeviceTest, WaitP5_02ReadyWithAFastClock) {
     EXPECT_EQ(Traffic().size(), 1u) << "a clock that went back ends the wait";
 }
 
-TEST_F(DeviceTest, ReadyBitRisesAfterTheRunStepThatFollowsADownload) {
-    sim::DriveDescription d;
-    d.readyDelayMs = 300;
-    Start(d);
-    const uint16_t words[2] = {1, 2};
-    ASSERT_TRUE(link->Download_Block(1, 3, 0, 2, words));
-    uint16_t status = 0;
-    ASSERT_TRUE(cmd.ReadParam(5, 2, 1, &status, 0));
-    EXPECT_EQ(status & 0x1000, 0) << "low once a download has begun";
-    cmd.UnlockAndRunP5_01();
-    EXPECT_TRUE(cmd.WaitP5_02Ready());
-}
-
 }  // namespace tarn::test
