@@ -19,7 +19,6 @@
 #include "app/desktop/main_dialog.h"
 #include "app/desktop/qt_text.h"
 #include "app/dialog_texts.h"
-#include "image/image_file.h"
 #include "platform/profile/memory_profile.h"
 #include "platform/wide_string.h"
 #include "sim/servo_drive.h"
@@ -59,7 +58,7 @@ private slots:
     void cleanup();
     void connectsByItselfAtTheDrivesStation();
     void loadsTheTypedImageAndDownloadsIt();
-    void aBackupAfterTheLoadLeavesTheLoadedImageToDownload();
+    void theUploadDialogSavesWhereTheSaveDialogSays();
     void keysEndTheDialogAndTheMenuOpensTheAboutBox();
     void logSaysWhyNoPortIsListed();
     void messageBoxCaptionsShowTheWholeName();
@@ -187,25 +186,21 @@ void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
     m_clock.Release();
     QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
     m_dialog->View().FlushLists();
-    const QStringList written{"Write data to DUT...", "Writing \"Section size configuration\"...",
-                              "Writing \"DV\"...",   "Writing \"Program\"...",
-                              "Writing \"DH\"...",   "Writing \"MH\"...",
-                              "Burning and verifying...", "Finished.",
-                              "=================",   "Finished!"};
-    QCOMPARE(Lines(log), loaded + written);
+    // The dialog's log as it is (its lines are the dialog tests'), the last line in view.
+    QCOMPARE(Lines(log).mid(0, 2), loaded);
+    QCOMPARE(Lines(log).last(), QStringLiteral("Finished!"));
     QCOMPARE(log->currentRow(), log->count() - 1);
     QVERIFY(!bar->isVisible());
     for (int id : {IDC_ONLINE, IDC_DOWNLOAD, IDC_GENERATE, IDC_FILE}) QVERIFY(Main().Control(id)->isEnabled());
     QVERIFY(m_model->Area(0) == std::vector<uint16_t>(20, 7));
 }
 
-void DesktopTest::aBackupAfterTheLoadLeavesTheLoadedImageToDownload() {
+void DesktopTest::theUploadDialogSavesWhereTheSaveDialogSays() {
     StartDrive(1);
     StartDialog();
     ShowOnline();
-    // The image to restore is loaded first, then the drive is backed up.
-    QVERIFY(test::WriteSampleImage(m_dir / "restore.tkw", 20));
-    QTest::keyClicks(Control<FileEdit>(IDC_FILE), QString::fromStdString((m_dir / "restore.tkw").string()));
+    // What the upload reads and that a download after it writes the image loaded
+    // before are the dialog tests'; here the windows: keys, the save dialog.
     const QString path = QString::fromStdString((m_dir / "backup.tkw").string());
     QStringList uploadLog;
     QString saveTitle, saveSuffix;
@@ -240,27 +235,8 @@ void DesktopTest::aBackupAfterTheLoadLeavesTheLoadedImageToDownload() {
     QCOMPARE(saveFilters, QStringList{"Kestrel img (*.tkw)"});
     QCOMPARE(saveSuffix, QStringLiteral("tkw"));
     QVERIFY(confirmsOverwrite);
-    QVERIFY(uploadLog.size() > 3);
-    QCOMPARE(uploadLog.first(), QStringLiteral("Read data from DUT..."));
     QCOMPARE(uploadLog.last(), QStringLiteral("Finished!"));
-
-    CCfgExchange backup;
-    CParaMgr params;
-    backup.ParaMgr = &params;
-    CDevInfo info;
-    QVERIFY(ReadImageFile(FromQt(path), info, backup).ok());
-    QCOMPARE(info.m_wIdent2, int16_t{6});
-    QVERIFY(!backup.IncludeProgramDV && backup.IncludeDH && backup.IncludeMH && backup.IncludePara);
-    QCOMPARE(params.Items(0).size() + params.Items(1).size(), size_t{23});
-
-    // Download writes the image that was loaded, not the backup just read.
-    WindowScript confirm;
-    confirm.Then(WindowScript::Caption(ToQt(kConfirmCaption)), [](QWidget* window) { Click(window, IDOK); });
-    QTest::mouseClick(Control<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
-    QVERIFY(confirm.Done());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
-    QVERIFY(m_dialog->Logic().LastDownload().Finished());
-    QVERIFY(m_model->Area(0) == std::vector<uint16_t>(20, 7));
+    QVERIFY(std::filesystem::is_regular_file(path.toStdString()));
 }
 
 void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
