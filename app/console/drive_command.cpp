@@ -33,8 +33,9 @@ class Output {
 public:
     explicit Output(const CommandLine& line) : m_json(line.Has("--json")) {
         if (auto fd = line.Value("--result-fd")) m_resultFd = std::stoi(*fd);
+        // --quiet with --json: the log still makes the document's stages, it is only not shown.
         if (m_json)
-            m_record = std::make_unique<RunRecord>(stderr, stderr);
+            m_record = std::make_unique<RunRecord>(line.Has("--quiet") ? nullptr : stderr, stderr);
         else if (m_resultFd >= 0)
             m_record = std::make_unique<RunRecord>(stdout, stderr);
     }
@@ -102,7 +103,8 @@ int RunDriveCommand(const CommandLine& line, IProfile& profile, StopSignals* sig
     const int unread = compare ? 3 : 1;  // the status when the drive could not be reached or read
     const std::string port = *line.Value("--port");
     Output output(line);
-    ConsoleIo io(output.Log(), output.Messages(), STDIN_FILENO, line.Has("--yes"), line.Has("--quiet"));
+    ConsoleIo io(output.Log(), output.Messages(), STDIN_FILENO, line.Has("--yes"),
+                 line.Has("--quiet") && !output.Json());
     auto finish = [&](const ordered_json& station, const std::string& result, int status,
                       const ordered_json* comparison = nullptr) {
         // info's document keeps its own shape when the drive was never reached.
