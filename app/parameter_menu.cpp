@@ -3,6 +3,7 @@
 // defaults and limits; a value cell written with the checks, the unlock, the
 // write and the read-back of `tarn param set`, each write kept in the service
 // history; the table exported as CSV or JSON.
+#include <cctype>
 #include <fstream>
 
 #include "app/dialog_texts.h"

@@ -43,6 +43,9 @@ EditableTableDialog::EditableTableDialog(const EditableTable& table, ITableEdito
     layout->addWidget(m_summary);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->setVisible(false);
+    // Hundreds of items: one line of text each.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
