@@ -36,6 +36,8 @@ inline constexpr char16_t kMenuVerifyAfter[] = u"Verify after download";
 inline constexpr char16_t kMenuSnapshotBefore[] = u"Back up the drive before download";
 inline constexpr char16_t kMenuRestoreSnapshot[] = u"Restore last snapshot\u2026";
 inline constexpr char16_t kMenuServiceHistory[] = u"Service history\u2026";
+inline constexpr char16_t kMenuParameters[] = u"Parameters\u2026";
+inline constexpr char16_t kParameterTableTitle[] = u"Parameters of the drive";
 
 // The question before a DH section larger than the drive's is written, and
 // the same in English (the console shows both).

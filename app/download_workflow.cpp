@@ -220,6 +220,8 @@ int CTarnToolkitDlg::RunOperation() {
         if (ok && m_writeSafety.verify) m_workerOutcome = VerifyWritten();
     } else if (m_nOperation == kOperationCompare) {
         RunComparison();
+    } else if (m_nOperation == kOperationParameters) {
+        ReadTableParameters();
     }
     m_view->Window()->Send(WM_WORKER_ENDED, 0, 0);
     return 0;

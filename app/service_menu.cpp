@@ -44,6 +44,7 @@ void CTarnToolkitDlg::AppendServiceMenu() {
     m_view->AppendMenuItem({IDM_SNAPSHOT_BEFORE, kMenuSnapshotBefore, u"", true, m_safety.snapshot});
     m_view->AppendMenuItem({IDM_RESTORE_SNAPSHOT, kMenuRestoreSnapshot, u"Ctrl+R"});
     m_view->AppendMenuItem({IDM_SERVICE_HISTORY, kMenuServiceHistory, u"Ctrl+H"});
+    m_view->AppendMenuItem({IDM_PARAMETERS, kMenuParameters, u"Ctrl+P"});
 }
 
 bool CTarnToolkitDlg::OnServiceCommand(int command) {
@@ -68,6 +69,9 @@ bool CTarnToolkitDlg::OnServiceCommand(int command) {
             return true;
         case IDM_SERVICE_HISTORY:
             ShowServiceHistory();
+            return true;
+        case IDM_PARAMETERS:
+            ShowParameters();
             return true;
         default:
             return false;
@@ -155,6 +159,10 @@ void CTarnToolkitDlg::Record(const std::string& operation, const TransferOutcome
     record.message = ToUtf8(outcome.message);
     record.differences = differences;
     if (operation == "download") record.snapshot = m_snapshotTaken;
+    AppendToHistory(record);
+}
+
+void CTarnToolkitDlg::AppendToHistory(const ServiceRecord& record) {
     std::string reason;
     if (ServiceHistory(m_dataFolder).Append(record, &reason) || m_historyWarned) return;
     m_historyWarned = true;

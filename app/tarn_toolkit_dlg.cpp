@@ -61,6 +61,7 @@ CTarnToolkitDlg::~CTarnToolkitDlg() {
 void CTarnToolkitDlg::SetPcfRoot(const std::u16string& root) {
     m_ParaMgr.SetPcfRoot(root);
     m_UploadParaMgr.SetPcfRoot(root);
+    m_tableParams.SetPcfRoot(root);
 }
 
 bool CTarnToolkitDlg::OnInitDialog() {
@@ -362,6 +363,8 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
             if (m_nOperation == kOperationCompare) {
                 // Shown once the worker is free: the table is modal.
                 if (!m_endWhenIdle) m_view->Window()->Post(WM_COMPARISON_READY, 0, 0);
+            } else if (m_nOperation == kOperationParameters) {
+                ParametersRead();
             } else {
                 m_lastDownload = m_workerOutcome;
                 Record("download", m_lastDownload, FsPath(m_loaded ? m_loaded->path : u""),
@@ -372,6 +375,14 @@ LRESULT CTarnToolkitDlg::WindowProc(uint32_t message, WPARAM wParam, LPARAM lPar
             break;
         case WM_COMPARISON_READY:
             ShowComparison();
+            break;
+        case WM_PARAMETERS_PROGRESS:
+            m_view->Show(IDC_PROGRESS, true);
+            if (lParam > 0)
+                m_view->ProgressSetPos(IDC_PROGRESS, static_cast<int>(100 * static_cast<intptr_t>(wParam) / lParam));
+            break;
+        case WM_PARAMETERS_READY:
+            OpenParameterTable();
             break;
         default:
             break;

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "app/service_history.h"
 #include "app/transfer_outcome.h"
 #include "app/ui.h"
 #include "app/window_message_box.h"
@@ -35,8 +36,10 @@ int& LastStation();
 constexpr uint32_t WM_DIALOG_LOG = WM_USER + 600;    // lParam: const std::u16string*
 constexpr uint32_t WM_WORKER_ENDED = WM_USER + 601;  // a worker has done its last step
 constexpr uint32_t WM_COMPARISON_READY = WM_USER + 603;  // a comparison's result is there to show
+constexpr uint32_t WM_PARAMETERS_READY = WM_USER + 604;  // the drive's parameters are there to show
+constexpr uint32_t WM_PARAMETERS_PROGRESS = WM_USER + 605;  // wParam: groups read, lParam: groups
 
-class CTarnToolkitDlg {
+class CTarnToolkitDlg : private ITableEditor {
 public:
     struct Options {
         PortRoots ports;                // where the serial ports are looked for
@@ -157,6 +160,17 @@ private:
     // another are disabled while it runs.
     void StartWorker();
     void ShowServiceHistory();
+    // The parameter table: read on the worker, shown (or refreshed in the open
+    // table), its cells written one at a time, exported.
+    void ShowParameters();
+    void StartParameterRead();
+    void ReadTableParameters();
+    void ParametersRead();
+    void OpenParameterTable();
+    void AttachTable(ITableView* view) override;
+    TableCell OnCellEdited(int row, int column, const std::u16string& text) override;
+    void OnRefresh() override;
+    void OnExport() override;
     // The download's steps around the write, on the worker.
     bool SnapshotBeforeWrite(TransferOutcome& outcome);
     // One record of the service history; a history that cannot be written is
@@ -164,6 +178,8 @@ private:
     void Record(const std::string& operation, const TransferOutcome& outcome,
                 const std::optional<std::filesystem::path>& image, bool withSelections,
                 std::optional<int> differences = std::nullopt);
+    // Appends to the service history, saying once when it cannot.
+    void AppendToHistory(const ServiceRecord& record);
     std::string PortName();
     void StartDownload();
 
@@ -202,6 +218,14 @@ private:
     std::optional<review::Comparison> m_comparison;
     std::u16string m_compareFailure;
     std::optional<int> m_verifyDifferences;
+    static constexpr int kOperationParameters = 5;
+    // The drive's parameters as the table shows them; the worker reads into
+    // them while the table is busy.
+    CParaMgr m_tableParams;
+    std::vector<CParaItem*> m_tableItems;
+    std::u16string m_tableFailure;
+    ITableView* m_tableView = nullptr;
+    bool m_openTableWhenRead = false;  // a read from the menu, not the table's refresh
     Options m_options;
     IDialogView* m_view = nullptr;
     void OnProgress(int code);

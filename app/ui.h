@@ -43,6 +43,7 @@ constexpr int IDM_VERIFY_AFTER = 64;
 constexpr int IDM_SNAPSHOT_BEFORE = 80;
 constexpr int IDM_RESTORE_SNAPSHOT = 96;
 constexpr int IDM_SERVICE_HISTORY = 112;
+constexpr int IDM_PARAMETERS = 128;
 
 // An item of the window's menu: a command, or a setting that is ticked or not.
 struct MenuItem {
@@ -60,6 +61,47 @@ struct TableReport {
     std::vector<std::u16string> columns;
     std::vector<std::vector<std::u16string>> rows;
     std::u16string summary;
+};
+
+// A table whose rows come in groups and some of whose cells the user may
+// edit (the drive's parameters). Rows are counted over all groups.
+struct TableCell {
+    std::u16string text;
+    bool editable = false;
+    bool marked = false;  // a value that differs from its default
+};
+struct EditableTable {
+    std::u16string title;
+    std::vector<std::u16string> columns;
+    struct Row {
+        std::u16string group;  // rows of one group follow each other
+        std::vector<TableCell> cells;
+    };
+    std::vector<Row> rows;
+    std::u16string summary;
+};
+
+// An open editable table dialog, as its logic sees it.
+class ITableView {
+public:
+    virtual ~ITableView() = default;
+    // The table read again; the dialog keeps its filter.
+    virtual void SetTable(const EditableTable&) = 0;
+    // While busy the table takes no edits, no refresh and no export.
+    virtual void SetBusy(bool busy) = 0;
+};
+
+// Where an editable table dialog's actions go; every call comes from the
+// dialog's thread.
+class ITableEditor {
+public:
+    virtual ~ITableEditor() = default;
+    // The open dialog while it shows, then null.
+    virtual void AttachTable(ITableView* view) = 0;
+    // The user typed `text` into a cell: the cell as it is to show now.
+    virtual TableCell OnCellEdited(int row, int column, const std::u16string& text) = 0;
+    virtual void OnRefresh() = 0;
+    virtual void OnExport() = 0;
 };
 
 struct Rgb {
@@ -155,6 +197,9 @@ public:
     virtual void RunUploadDialog(CDlgToolkitUpload& dialog) = 0;
     // A modal dialog with a table (differences, the service history).
     virtual void RunTableDialog(const TableReport&) {}
+    // A modal dialog with an editable table, a filter box, "Refresh" and
+    // "Export..." (the parameters); attaches itself to the editor while it shows.
+    virtual void RunEditableTableDialog(const EditableTable&, ITableEditor&) {}
 };
 
 }  // namespace tarn

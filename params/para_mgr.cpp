@@ -146,7 +146,7 @@ void CParaMgr::CopyDefinitionsFrom(const CParaMgr& other) {
         for (CParaItem& item : group) item.SetCmdImpl(m_pImpl);
 }
 
-bool CParaMgr::UploadValues() {
+bool CParaMgr::UploadValues(const std::function<void(int done, int groups)>& groupRead) {
     try {
         CDeviceCmd* cmd = GetCmd();
         CDevInfo drive;
@@ -155,7 +155,10 @@ bool CParaMgr::UploadValues() {
         cmd->EnableHiddenParas();
         if (m_DevInfo.m_wIdent1 != drive.m_wIdent1 || m_DevInfo.m_wIdent2 != drive.m_wIdent2)
             ReadDefinitions();
-        for (int k = 0; k < GroupCount(); ++k) UploadGroup(k);
+        for (int k = 0; k < GroupCount(); ++k) {
+            UploadGroup(k);
+            if (groupRead) groupRead(k + 1, GroupCount());
+        }
         cmd->ResetP2_08();
         return true;
     } catch (const std::u16string&) {

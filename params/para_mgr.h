@@ -4,6 +4,7 @@
 // the drive, uploads and downloads the values, keeps them in an image, and
 // writes the definitions to a PCF file named after the drive's identity.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,9 @@ public:
 
     void ReadDefinitions();
     void RefreshDefinitions();
-    bool UploadValues();
+    // Reads every group's values; `groupRead` (when given) hears of each group
+    // done, with the number of groups, as the read goes on.
+    bool UploadValues(const std::function<void(int done, int groups)>& groupRead = {});
     int DownloadValues();
     // Items the last DownloadValues wrote, and the items it was to write.
     int ItemsWritten() const { return m_nItemsWritten; }

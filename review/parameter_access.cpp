@@ -69,10 +69,11 @@ std::string Refusal(const std::string& pair, const std::string& why) { return pa
 
 }  // namespace
 
-void ReadParameters(ICmdImpl& command, CParaMgr& params) {
+void ReadParameters(ICmdImpl& command, CParaMgr& params,
+                    const std::function<void(int done, int groups)>& groupRead) {
     params.SetCmdImpl(&command);
     params.ClearTable();
-    if (!params.UploadValues()) {
+    if (!params.UploadValues(groupRead)) {
         const std::u16string& reason = command.GetCmd()->m_strLastError;
         throw reason.empty() ? std::u16string(u"the parameters do not read")
                              : u"the parameters do not read: " + reason;
@@ -107,14 +108,16 @@ std::string FormatAs(const CParaItem& item, int64_t value) {
     return Text(copy);
 }
 
+bool DiffersFromDefault(const CParaItem& item, int axis) {
+    return !(item.Attributes() & kAttrDefaultDependsOnDevice) && item.GetValue(axis) != item.GetDefault();
+}
+
 ParameterView Describe(const CParaMgr& params, const CParaItem& item) {
     ParameterView view;
     view.item = ItemName(item);
     for (int axis = 0; axis < params.m_nAxes; ++axis) {
         view.values.push_back(FormatAxis(item, axis));
-        // A default that depends on the device is no number to differ from.
-        if (!(item.Attributes() & kAttrDefaultDependsOnDevice) && item.GetValue(axis) != item.GetDefault())
-            view.changed = true;
+        if (DiffersFromDefault(item, axis)) view.changed = true;
     }
     view.defaultText = ToUtf8(item.FormatDefault());
     view.lower = FormatAs(item, item.GetLowerLimit());

@@ -5,6 +5,7 @@
 // it), "ITEM=VALUE" pairs checked against the items before anything goes to
 // the drive, and the writes themselves with a read-back of every register pair.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,8 +17,9 @@ namespace tarn::review {
 
 // Reads the definitions (group discovery and records) and every axis's
 // values into `params`, wired to `command`. Throws std::u16string with the
-// reason when the drive does not read.
-void ReadParameters(ICmdImpl& command, CParaMgr& params);
+// reason when the drive does not read. `groupRead` hears of each group read.
+void ReadParameters(ICmdImpl& command, CParaMgr& params,
+                    const std::function<void(int done, int groups)>& groupRead = {});
 
 // "P1-02"; items of the further groups read "P-1-00".
 std::string ItemName(const CParaItem& item);
@@ -43,6 +45,10 @@ struct ParameterView {
 };
 
 ParameterView Describe(const CParaMgr& params, const CParaItem& item);
+
+// Whether the axis's value differs from the item's default (never for a
+// default that depends on the device: that is no number to differ from).
+bool DiffersFromDefault(const CParaItem& item, int axis);
 
 // The text of `value` as the item shows its values.
 std::string FormatAs(const CParaItem& item, int64_t value);

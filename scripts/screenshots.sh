@@ -4,7 +4,8 @@
 # X display with a window manager (so that captions and frames show), and lets
 # the tool's screenshot tour use it as a user would: connect, the upload dialog
 # saving an image, the image loaded, the confirmation, the download, the
-# window's menu and the about box. The PNGs land in docs/screenshots/.
+# differences, the parameter table, the window's menu and the about box. The
+# PNGs land in docs/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

@@ -10,6 +10,7 @@
 #include "app/console/json_text.h"
 #include "app/console/session.h"
 #include "app/parameter_record.h"
+#include "app/parameter_table.h"
 #include "platform/data_folder.h"
 #include "platform/wide_string.h"
 #include "review/parameter_access.h"
@@ -43,13 +44,6 @@ ordered_json Values(const ParameterView& view, const std::vector<int>& axes) {
     ordered_json values = ordered_json::object();
     for (int axis : axes) values[AxisName(axis)] = view.values[axis];
     return values;
-}
-
-ordered_json ViewJson(const ParameterView& view, const std::vector<int>& axes) {
-    return {{"item", view.item},        {"values", Values(view, axes)}, {"default", view.defaultText},
-            {"lower", view.lower},      {"upper", view.upper},          {"kind", view.kind},
-            {"type", view.type},        {"bits", view.bits},            {"decimals", view.decimals},
-            {"written", view.written},  {"changed", view.changed},      {"comment", view.comment}};
 }
 
 // list and get print one object, {"items": [...], "error": null}, or on a
@@ -91,7 +85,7 @@ int List(const CommandLine& line, const CParaMgr& params) {
         for (const CParaItem& item : params.Items(k)) {
             const ParameterView view = review::Describe(params, item);
             if (line.Has("--changed") && !view.changed) continue;
-            document.push_back(ViewJson(view, axes));
+            document.push_back(ParameterJson(view, axes));
             std::vector<std::string> row = {view.item};
             row.insert(row.end(), view.values.begin(), view.values.end());
             for (const std::string& cell : {view.defaultText, view.lower, view.upper, view.kind,
@@ -170,10 +164,7 @@ int Set(const CommandLine& line, Session& session, const CParaMgr& params, Conso
         failure = ToUtf8(reason);
     }
     for (const review::WrittenChange& w : written) {
-        const review::ParameterChange& c = w.change;
-        if (w.readBack)
-            std::printf("%s=%s (was %s), read back %s\n", c.what.c_str(), c.newText.c_str(), c.oldText.c_str(),
-                        w.readBackText.c_str());
+        if (w.readBack) std::printf("%s\n", WrittenLine(w).c_str());
         if (!w.message.empty()) failure = w.message;
     }
     std::fflush(stdout);

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "app/desktop/editable_table_dialog.h"
 #include "app/desktop/qt_dialog_view.h"
 #include "app/desktop/table_dialog.h"
 #include "app/desktop/template_dialog.h"
@@ -47,6 +48,13 @@ void QtDialogHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
 void QtDialogHost::RunTableDialog(const TableReport& report) {
     TableDialog dialog(report, m_owner);
     dialog.exec();
+}
+
+void QtDialogHost::RunEditableTableDialog(const EditableTable& table, ITableEditor& editor) {
+    EditableTableDialog dialog(table, editor, m_owner);
+    editor.AttachTable(&dialog);
+    dialog.exec();
+    editor.AttachTable(nullptr);
 }
 
 }  // namespace tarn::desktop

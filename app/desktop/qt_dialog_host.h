@@ -1,6 +1,6 @@
 #pragma once
 // The modal dialogs that the main dialog opens, as windows over it: the
-// confirmation, the about box and the upload dialog.
+// confirmation, the about box, the upload dialog and the tables.
 #include <QWidget>
 
 #include "app/ui.h"
@@ -16,6 +16,7 @@ public:
     void RunAboutDialog() override;
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
     void RunTableDialog(const TableReport& report) override;
+    void RunEditableTableDialog(const EditableTable& table, ITableEditor& editor) override;
 
 private:
     QWidget* m_owner = nullptr;

@@ -137,6 +137,17 @@ ScreenshotTour::ScreenshotTour(MainDialog& dialog, const QString& folder) : m_di
              Shoot(QStringLiteral("differences"), differences);
              Later(this, [differences] { differences->close(); });
          }},
+        {"parameters", [this] { return QApplication::activeModalWidget() == &m_dialog.Window(); },
+         [main, this] {
+             QAction* parameters = main->MenuAction(IDM_PARAMETERS);
+             Later(this, [parameters] { parameters->trigger(); });
+         }},
+        {"parameter table", [this, logic] { return !logic->IsBusy() && Modal(ToQt(kParameterTableTitle)); },
+         [this] {
+             QWidget* table = Modal(ToQt(kParameterTableTitle));
+             Shoot(QStringLiteral("parameters"), table);
+             Later(this, [table] { table->close(); });
+         }},
         {"open the menu", [this] { return QApplication::activeModalWidget() == &m_dialog.Window(); },
          [main] {
              // A right click on the surface under "Generate *.tkw".

@@ -1,8 +1,9 @@
 #pragma once
 // The screenshot tour that scripts/screenshots.sh runs: it uses the main dialog
 // as a user would (offline and online, the upload dialog saving an image, the
-// image loaded, the confirmation and the download, the window's menu and the
-// about box) and writes a PNG of each window, caption included, into a folder.
+// image loaded, the confirmation and the download, the differences, the
+// parameter table, the window's menu and the about box) and writes a PNG of
+// each window, caption included, into a folder.
 // The image it saves and loads is backup.tkw in the working folder.
 #include <QObject>
 #include <QString>

@@ -12,13 +12,22 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "app/desktop/editable_table_dialog.h"
 #include "app/desktop/file_edit.h"
 #include "app/desktop/main_dialog.h"
 #include "app/desktop/qt_text.h"
 #include "app/dialog_texts.h"
+#include "app/service_history.h"
+#include "device/drive_registers.h"
+#include "params/para_mgr.h"
+#include "image/image_file.h"
 #include "platform/profile/memory_profile.h"
 #include "platform/wide_string.h"
 #include "sim/servo_drive.h"
@@ -38,6 +47,13 @@ using tarn::test::Shows;
 namespace {
 
 constexpr int kLinkWaitMs = 30000;  // a connect through the station search takes its time-outs
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 QStringList Lines(QListWidget* list) {
     QStringList lines;
@@ -61,6 +77,7 @@ private slots:
     void theUploadDialogSavesWhereTheSaveDialogSays();
     void keysEndTheDialogAndTheMenuOpensTheAboutBox();
     void logSaysWhyNoPortIsListed();
+    void parameterTableWritesACheckedCellAndExports();
     void messageBoxCaptionsShowTheWholeName();
     void templatesFitTheirDialogs();
 
@@ -300,7 +317,7 @@ void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
     QCOMPARE(browseSuffix, QStringLiteral("Image"));
     QCOMPARE(menuItems, (QStringList{ToQt(kAboutMenuItem), ToQt(kMenuCompareDrive), ToQt(kMenuCompareImages),
                                      ToQt(kMenuVerifyAfter), ToQt(kMenuSnapshotBefore), ToQt(kMenuRestoreSnapshot),
-                                     ToQt(kMenuServiceHistory)}));
+                                     ToQt(kMenuServiceHistory), ToQt(kMenuParameters)}));
     QCOMPARE(aboutTexts, (QStringList{ToQt(kAboutText), ToQt(kAboutOk)}));
     QVERIFY(Main().isVisible());
 
@@ -327,7 +344,7 @@ void DesktopTest::keysEndTheDialogAndTheMenuOpensTheAboutBox() {
             });
             presses[i](focus);
             QVERIFY2(script.Done(), qPrintable(what));
-            QVERIFY2(menuItems.size() == 7 && menuItems[0] == ToQt(kAboutMenuItem), qPrintable(what));
+            QVERIFY2(menuItems.size() == 8 && menuItems[0] == ToQt(kAboutMenuItem), qPrintable(what));
         }
     }
 }
@@ -339,6 +356,84 @@ void DesktopTest::logSaysWhyNoPortIsListed() {
     QCOMPARE(Lines(Control<QListWidget>(IDC_LOG)),
              (QStringList{"There is no port /does/not/exist (is the USB bridge plugged in?)",
                           "No USB serial bridge for the drive was found: the port list is empty."}));
+}
+
+void DesktopTest::parameterTableWritesACheckedCellAndExports() {
+    sim::DriveDescription description = test::StandardDrive(1);
+    description.groups[1].items[0].record = {0, 100, 0xFFFF, 0xFF9C, 0, 0, 0};  // P1-00: -100 to 100, default 0
+    description.groups[1].items[1].record[6] = 0x0400;                          // P1-01: a download skips it
+    m_model = std::make_shared<sim::ServoDrive>(description);
+    m_drive = std::make_unique<sim::VirtualDrive>(1, m_model);
+    StartDialog();
+    ShowOnline();
+    // The drive's registers but those of the unlock and the group selector.
+    auto parameters = [this] {
+        auto r = m_model->Registers();
+        for (uint16_t sequence : {reg::kSpecialFunction, reg::kCommand, reg::kGroupSelect}) r.erase(sequence);
+        return r;
+    };
+    const auto before = parameters();
+    decltype(parameters()) afterRefusal;
+    const std::filesystem::path csv = m_dir / "parameters.csv", json = m_dir / "parameters.json";
+    QStringList heads, boxes;
+    QString item, written;
+    bool marked = false, skippedEditable = true;
+    WindowScript script;
+    script.Then(WindowScript::Kind<EditableTableDialog>(), [&](QWidget* window) {
+        auto* dialog = qobject_cast<EditableTableDialog*>(window);
+        QTableWidget* table = dialog->Table();
+        for (int c = 0; c < table->columnCount(); ++c) heads << table->horizontalHeaderItem(c)->text();
+        const int p100 = dialog->ViewRow(3), p101 = dialog->ViewRow(4);
+        item = table->item(p100, 0)->text();
+        marked = table->item(p100, 2)->font().bold();  // 2 on axis y, the default 0
+        skippedEditable = (table->item(p101, 1)->flags() & Qt::ItemIsEditable) != 0;
+        table->item(p100, 2)->setText("101");  // out of the limits: refused
+        afterRefusal = parameters();
+        table->item(p100, 2)->setText("-42");
+        written = table->item(p100, 2)->text();
+        for (auto* path : {&csv, &json}) {
+            script.Then(WindowScript::Kind<QFileDialog>(), [path](QWidget* save) {
+                save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(ToQt(FromUtf8(path->string())));
+                static_cast<QDialog*>(save)->accept();
+            });
+            window->findChild<QPushButton*>(QStringLiteral("export"))->click();
+        }
+        dialog->reject();
+    });
+    for (auto answer : {QMessageBox::Ok, QMessageBox::Yes})
+        script.Then(WindowScript::Kind<QMessageBox>(), [&boxes, answer](QWidget* box) {
+            boxes << qobject_cast<QMessageBox*>(box)->text();
+            qobject_cast<QMessageBox*>(box)->button(answer)->click();
+        });
+    m_dialog->Logic().OnSysCommand(IDM_PARAMETERS);
+    QTRY_VERIFY_WITH_TIMEOUT(script.Done(), kLinkWaitMs);
+    QTRY_VERIFY(!m_dialog->Logic().IsBusy());
+
+    QCOMPARE(heads, (QStringList{"Item", "x", "y", "z", "Default", "Lower", "Upper", "Comment"}));
+    QCOMPARE(item, QStringLiteral("P1-00"));
+    QVERIFY(marked && !skippedEditable);
+    QCOMPARE(boxes, (QStringList{"P1-00=101 refused: out of the limits of P1-00: -100 to 100\nNothing was written.",
+                                 "Write to the drive:\n  y:P1-00  2 -> -42"}));
+    QVERIFY(afterRefusal == before);
+    // Only the pair of P1-00 on axis y changed.
+    const uint16_t pair = ParaAddress(1, 0, 1);
+    auto after = parameters();
+    QCOMPARE(after[pair], uint16_t{0xFFD6});
+    after[pair] = before.at(pair);
+    after[pair + 1] = before.at(pair + 1);
+    QVERIFY(after == before);
+    QCOMPARE(written, QStringLiteral("-42"));
+    m_dialog->View().FlushLists();
+    QVERIFY(Lines(Control<QListWidget>(IDC_LOG)).contains("y:P1-00=-42 (was 2), read back -42"));
+    const auto history = ServiceHistory(m_dir / "data").Read().records;
+    QVERIFY(!history.empty() && history.back()["operation"] == "parameter");
+    QVERIFY(history.back()["changes"][0]["new"] == "-42");
+
+    // Both exports hold the value written and the skipped item.
+    QVERIFY(FileText(csv).find("\r\n1,P1-00,1,-42,3,0,-100,100,signed 16-bit,\r\n") != std::string::npos);
+    const auto document = nlohmann::json::parse(FileText(json));
+    QVERIFY(document[3]["item"] == "P1-00" && document[3]["values"]["y"] == "-42");
+    QVERIFY(document[4]["written"] == false);
 }
 
 void DesktopTest::messageBoxCaptionsShowTheWholeName() {
