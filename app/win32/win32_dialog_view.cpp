@@ -87,7 +87,13 @@ void Win32DialogView::SetChecked(int id, bool checked) {
     CheckDlgButton(m_window.Handle(), id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void Win32DialogView::Enable(int id, bool enabled) { EnableWindow(Control(id), enabled); }
+void Win32DialogView::Enable(int id, bool enabled) {
+    HWND control = Control(id);
+    // A disabled control keeps no focus: it goes on to the next control, so
+    // that Esc and Enter still reach the dialog while a transfer runs.
+    if (!enabled && GetFocus() == control) SendMessageW(m_window.Handle(), WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(control, enabled);
+}
 
 void Win32DialogView::Show(int id, bool shown) { ShowWindow(Control(id), shown ? SW_SHOW : SW_HIDE); }
 
