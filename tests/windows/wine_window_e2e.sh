@@ -34,8 +34,7 @@ read -r display <&"$xvfb_out" || fail "Xvfb did not start"
 export DISPLAY=:$display
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1
-# Wine draws the windows' frames itself: there is no window manager here.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine regedit /S "Z:${here//\//\\}\\wine_display.reg" >/dev/null 2>&1
 drive_c=$WINEPREFIX/drive_c
 export TARN_PROFILE='C:\toolkit.ini' TARN_DATA_DIR='C:\toolkit-data'
 
