@@ -3,7 +3,8 @@
 # xdotool and read from screenshots: the title, the Online button's colours
 # against a silent port and against the virtual drive, Esc, the about item of
 # the system menu, "Generate *.tkw" into an image the Linux build reads, and a
-# download with the confirmation that writes the drive exactly.
+# download with the confirmation that writes the drive exactly; then the
+# installer beside the program, when there is one.
 # Usage: wine_window_e2e.sh LINUX_BUILD_DIR TOOLKIT_EXE WORK_DIR [SHOTS_DIR]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -157,4 +158,19 @@ contents = json.load(open(sys.argv[1]))["contents"]
 assert contents["DH"][:20] == [7] * 20, contents["DH"][:24]
 assert set(contents["MH"]) == {5}, contents["MH"][:8]
 PY
+
+installer=$(ls "$(dirname "$toolkit")"/TarnToolkit-*-win64.exe 2>/dev/null | head -1)
+if [ -n "$installer" ]; then
+  echo "-- the installer, and its uninstaller leaving the user's data"
+  cp "$installer" "$drive_c/setup.exe"
+  wine 'C:\setup.exe' /S
+  programs="$drive_c/Program Files/TarnToolkit"
+  for file in bin/tarn.exe bin/tarn-toolkit.exe drives/default.json Uninstall.exe; do
+    [ -f "$programs/$file" ] || fail "the installer left no $file"
+  done
+  [ -n "$(find "$drive_c" -path '*Start Menu*' -name 'TarnToolkit.lnk')" ] || fail "no Start-menu entry"
+  wine "C:\\Program Files\\TarnToolkit\\Uninstall.exe" /S
+  wait_for 30 eval '[ ! -e "$programs/bin/tarn-toolkit.exe" ]' || fail "the uninstaller left the programs"
+  [ -n "$(ls -A "$drive_c/toolkit-data")" ] || fail "the uninstaller took the user's data"
+fi
 echo "wine window e2e: passed"
