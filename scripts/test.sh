@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is missing,
 # then builds and runs the suite in a normal build, under AddressSanitizer +
-# UndefinedBehaviorSanitizer, cross-builds tarn.exe for Windows and runs it and
-# its unit suites under Wine, runs the threaded tests (the link, the dialogs, the
+# UndefinedBehaviorSanitizer, cross-builds tarn.exe, tarn-toolkit.exe and the
+# installer for Windows and runs them and the unit suites under Wine, runs the threaded tests (the link, the dialogs, the
 # desktop windows and the tarn command end to end among them) under
 # ThreadSanitizer, and runs every fuzz target for half a minute.
 set -euo pipefail
@@ -16,6 +16,8 @@ bash scripts/deps.sh qt6-base-dev fonts-wqy-zenhei
 bash scripts/deps.sh python3-olefile libgsf-bin gzip clang libclang-rt-14-dev
 # The package check: CPack's dependency list, the icons, the completion.
 bash scripts/deps.sh dpkg-dev librsvg2-bin bash-completion
+# The Windows window's test: its own X display, keys and clicks, screenshots.
+bash scripts/deps.sh xvfb xdotool imagemagick
 
 jobs=$(nproc)
 build() { # dir sanitizer
@@ -50,6 +52,7 @@ rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 run_tests build/windows
 bash tests/windows/wine_e2e.sh build/normal/tarn build/windows/tarn.exe build/windows/e2e
+bash tests/windows/wine_window_e2e.sh build/normal build/windows/tarn-toolkit.exe build/windows/window-e2e
 wineserver -k >/dev/null 2>&1 || true
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 [ -z "$saved_display" ] || export DISPLAY="$saved_display"
