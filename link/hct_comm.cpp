@@ -173,7 +173,7 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     }
     m_nOpenError = 0;
     m_bOpened = 1;
-    ForgetOwedReplies();
+    // Replies owed from before a close may still come on the line: they stay owed.
     // A port whose settings do not apply stays open, without the receive thread;
     // AutoDetect applies the settings again itself.
     if (!SetupPort(baud, protocol, kInQueue, kOutQueue)) return 1;
@@ -222,7 +222,6 @@ bool CHCT_COMM::ClosePort(bool /*stopWorker*/) {
     m_hCom.Purge();
     m_hCom.Close();
     m_bOpened = 0;
-    ForgetOwedReplies();
     return true;
 }
 

@@ -148,12 +148,6 @@ void CHCT_COMM_BASE::SettleBefore(uint32_t length) {
     m_bUnsettled = false;
 }
 
-void CHCT_COMM_BASE::ForgetOwedReplies() {
-    std::lock_guard lock(m_mxHandoff);
-    m_nRepliesDelivered = m_nRequestsWritten;
-    m_bUnsettled = false;
-}
-
 void CHCT_COMM_BASE::NoteRequestWritten() {
     std::lock_guard lock(m_mxHandoff);
     ++m_nRequestsWritten;
@@ -172,6 +166,8 @@ bool CHCT_COMM_BASE::TakeRequest(uint8_t* out, uint32_t& length) {
     length = std::min<uint32_t>(m_nTxLen, sizeof m_ReqBuf);
     std::memcpy(out, m_ReqBuf, length);
     m_bTxPending = 0;
+    m_nInflightStation = length > 0 ? out[0] : 0;
+    m_nInflightFunction = length > 1 ? out[1] : 0;
     m_takenAt = std::chrono::steady_clock::now();
     // A caller in Send_Request, or one whose take is late, waits to hear of it;
     // one waiting for its reply is woken by the reply alone.
@@ -182,12 +178,21 @@ bool CHCT_COMM_BASE::TakeRequest(uint8_t* out, uint32_t& length) {
 void CHCT_COMM_BASE::DeliverResponse(const uint8_t* payload, uint32_t length) {
     {
         std::lock_guard lock(m_mxHandoff);
+        ++m_nRepliesDelivered;
+        if (!AnswersInflightRequest(payload, length)) return;
         length = std::min<uint32_t>(length, sizeof m_RxBuf);
         std::memcpy(m_RxBuf, payload, length);
         m_nRxLen = length;
-        ++m_nRepliesDelivered;
     }
     m_cvHandoff.notify_all();
+}
+
+bool CHCT_COMM_BASE::AnswersInflightRequest(const uint8_t* reply, uint32_t length) const {
+    if (length < 2) return true;  // nothing to compare; the checks judge it
+    // The drive answers the station query at 255 from its own station number.
+    if (m_nInflightStation != kAnyStation && reply[0] != m_nInflightStation) return false;
+    // An exception reply sets bit 7; the block functions' replies are judged on it.
+    return (reply[1] & 0x7F) == (m_nInflightFunction & 0x7F);
 }
 
 void CHCT_COMM_BASE::CancelRequest() {

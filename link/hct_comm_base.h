@@ -90,13 +90,15 @@ protected:
     // Waits until they have come, or until the line has been quiet for twice
     // the reply time-out, and lets them go by.
     void SettleBefore(uint32_t length);
-    // Forgets what is owed: the port was opened or closed.
-    void ForgetOwedReplies();
 
     // Receive-thread side of the hand-over.
     bool TakeRequest(uint8_t* out, uint32_t& length);
     void DeliverResponse(const uint8_t* payload, uint32_t length);
     void CancelRequest();
+    // A reply from another station, or to another function, than the request
+    // on the line is a late reply to an earlier one: it answers nothing.
+    bool AnswersInflightRequest(const uint8_t* reply, uint32_t length) const;
+    static constexpr uint8_t kAnyStation = 255;
     // A request went out on the line, or bytes came in.
     void NoteRequestWritten();
     void NoteBytesReceived();
@@ -169,6 +171,8 @@ protected:
     uint32_t m_nRxLen = 0;
     std::chrono::steady_clock::time_point m_takenAt;  // when the receive thread took the request
     bool m_bTakeAwaited = false;                      // a caller waits to hear of the take
+    uint8_t m_nInflightStation = 0;                   // of the request last taken
+    uint8_t m_nInflightFunction = 0;
     WakeEvent m_wake;
     // Requests written and replies delivered since the line was last settled,
     // and when the line last saw a request go out or a byte come in.
