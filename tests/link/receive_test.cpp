@@ -141,6 +141,8 @@ TEST(Receive, LostLineIsReportedUntilTheLinkCloses) {
     EXPECT_LE(window.linkLost, 40) << "not as fast as the port can fail";
     uint16_t word = 0;
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(ErrorOf(link), "Comm port read Error !");
+    EXPECT_EQ(link.LastFault(), LinkFault{LinkFaultKind::PortLost});
     EXPECT_TRUE(link.ClosePort(true));
     const int afterClose = window.linkLost;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
