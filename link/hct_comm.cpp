@@ -78,6 +78,11 @@ void CHCT_COMM::RecvLoop() {
     bool fatal = false;
 
     while (m_nThreadCmd == kThreadRun) {
+        if (m_bPurgeWanted.exchange(false)) {
+            m_hCom.Purge();
+            scanner.Reset();
+            staged = stagedEnd;
+        }
         uint32_t txLen = 0;
         if (m_mailbox.Take(tx, txLen)) {
             size_t written = 0;
@@ -188,6 +193,19 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
 }
 
 bool CHCT_COMM::SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) {
+    // The receive thread owns the port while it runs: it is parked while the
+    // settings change, so none of them changes under one of its reads or writes.
+    const bool running = m_nThreadCmd == kThreadRun;
+    if (running) {
+        SetThreadCommand(kThreadPark);
+        WaitUntilParked();
+    }
+    const bool applied = ApplySettings(baud, protocol, inQueue, outQueue);
+    if (running) SetThreadCommand(kThreadRun);
+    return applied;
+}
+
+bool CHCT_COMM::ApplySettings(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) {
     const BaudSetting rate = BaudForCode(baud);
     const ProtocolSetting format = ProtocolForCode(protocol);
     m_dcb = LineSettings{rate.baud, format.dataBits, format.parity, format.stopBits};

@@ -150,6 +150,8 @@ protected:
     LinkFault m_fault;
     // The receive thread lost the port; cleared when it is opened again.
     std::atomic<bool> m_bPortLost{false};
+    // A caller asks the receive thread to purge the port.
+    std::atomic<bool> m_bPurgeWanted{false};
     std::recursive_mutex m_csLink;
 
     WakeEvent m_wake;

@@ -90,7 +90,15 @@ void CHCT_COMM_BASE::Exchange(uint32_t length, const char* timeoutMessage) {
 }
 
 void CHCT_COMM_BASE::PurgePort() {
-    if (m_bOpened) m_hCom.Purge();
+    if (!m_bOpened) return;
+    if (!m_bRtu) {
+        m_hCom.Purge();  // in ASCII mode the callers use the port themselves
+        return;
+    }
+    // In RTU mode the receive thread owns the port: it purges before it takes
+    // the next request.
+    m_bPurgeWanted = true;
+    m_wake.Signal();
 }
 
 bool CHCT_COMM_BASE::Read_Reg_RTU(uint8_t station, uint16_t address, uint16_t count,
