@@ -19,8 +19,20 @@ constexpr uint32_t kReadyLimitMs = 7000;
 uint8_t CDeviceCmd::Station() { return m_pDevInst->GetStation(); }
 
 bool CDeviceCmd::Check(bool linkResult) {
-    if (!linkResult) m_strLastError = m_pLink->GetErrMsg();
-    return linkResult;
+    if (linkResult) return true;
+    m_strLastError = m_pLink->GetErrMsg();
+    const auto* faults = dynamic_cast<const ILinkFaults*>(m_pLink);
+    m_LastFault = faults ? faults->LastFault() : LinkFault{};
+    return false;
+}
+
+bool CDeviceCmd::ReadParaValues(uint16_t address, uint16_t count, uint16_t* out) {
+    return Check(m_pLink->Read_Reg(Station(), address, count, out));
+}
+
+bool CDeviceCmd::WriteParaValue(uint16_t address, uint32_t value) {
+    const uint16_t words[2] = {static_cast<uint16_t>(value & 0xFFFF), static_cast<uint16_t>(value >> 16)};
+    return Check(m_pLink->Write_MultiReg(Station(), address, 2, words));
 }
 
 void CDeviceCmd::Raise(const char* message) { throw Widen(message); }

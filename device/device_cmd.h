@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "link/link_fault.h"
 #include "link/modbus_master.h"
 #include "platform/tick_clock.h"
 
@@ -79,6 +80,10 @@ public:
     bool ReadDevInfo(CDevInfo& record);
     bool ReadParam(int group, int item, int count, uint16_t* out, int axis);
     bool WriteParam(int group, int item, int value, int axis);
+    // Parameter values by register address (status operations): `count`
+    // registers read, or one 32-bit value written low word first.
+    bool ReadParaValues(uint16_t address, uint16_t count, uint16_t* out);
+    bool WriteParaValue(uint16_t address, uint32_t value);
 
     // Section contents (throwing, but UploadSection, a status operation).
     void DownloadDVContent(int count, const uint16_t* words);
@@ -109,6 +114,7 @@ public:
     IModbusMaster* m_pLink = nullptr;   // non-owning
     IDeviceInst* m_pDevInst = nullptr;  // non-owning
     std::u16string m_strLastError;
+    LinkFault m_LastFault;  // the kind of the failure m_strLastError tells of
 
 private:
     uint8_t Station();

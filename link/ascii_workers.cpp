@@ -64,7 +64,7 @@ void CHCT_COMM_BASE::AsciiExchange(size_t wanted) {
     AppendLrc(m_ReqBuf, sizeof m_ReqBuf);
     const size_t length = std::strlen(reinterpret_cast<const char*>(m_ReqBuf));
     size_t written = 0;
-    if (!m_hCom.Write(m_ReqBuf, length, written)) Raise(msg::kSendingFailed);
+    if (!m_hCom.Write(m_ReqBuf, length, written)) Raise(msg::kSendingFailed, PortFault());
     m_nWritten = static_cast<uint32_t>(written);
 
     // Positions a short reply does not reach read as zeros, not as an older reply.
@@ -72,14 +72,24 @@ void CHCT_COMM_BASE::AsciiExchange(size_t wanted) {
     m_nAsciiRecv = 0;
     for (uint32_t passes = 0; wanted > 0;) {
         size_t got = 0;
-        if (!m_hCom.Read(m_RespBuf + m_nAsciiRecv, wanted, got)) Raise(msg::kReadError);
+        if (!m_hCom.Read(m_RespBuf + m_nAsciiRecv, wanted, got)) Raise(msg::kReadError, PortFault());
         m_nAsciiRecv += static_cast<uint32_t>(got);
         wanted -= got;
         if (++passes > m_nReadPasses) break;
     }
-    if (m_nAsciiRecv == 0) Raise(msg::kNoResponse);
+    if (m_nAsciiRecv == 0) Raise(msg::kNoResponse, {LinkFaultKind::TimeOut});
     m_RespBuf[m_nAsciiRecv] = 0;
-    if (m_RespBuf[0] != ':') Raise(msg::kStxError);
+    if (m_RespBuf[0] != ':') Raise(msg::kStxError, {LinkFaultKind::PacketCheck});
+}
+
+LinkFault CHCT_COMM_BASE::PortFault() const {
+    const int error = m_hCom.LastError();
+    if (SerialPort::IsFatalError(error)) return {LinkFaultKind::PortLost};
+    return {LinkFaultKind::PortError, error};
+}
+
+LinkFault CHCT_COMM_BASE::AsciiException() const {
+    return {LinkFaultKind::Exception, static_cast<int>(ParseHex(m_RespBuf + 5, 2))};
 }
 
 bool CHCT_COMM_BASE::AsciiLrcMatches() const {
@@ -93,13 +103,13 @@ bool CHCT_COMM_BASE::AsciiLrcMatches() const {
 bool CHCT_COMM_BASE::Read_Reg_ASCII(uint8_t station, uint16_t address, uint16_t count,
                                     uint16_t* out) {
     return Attempt(OnFailure::StoreAndPurge, [&] {
-        if (count > 10) Raise(msg::kReadExceedsMax);
+        if (count > 10) Raise(msg::kReadExceedsMax, {LinkFaultKind::Request});
         std::snprintf(reinterpret_cast<char*>(m_ReqBuf), sizeof m_ReqBuf, ":%02X03%04X%04X",
                       station, address, count);
         AsciiExchange(ReadReplyChars(count));
-        if (IsException(m_RespBuf)) Raise(msg::kNotSupported);
-        if (ParseHex(m_RespBuf + 5, 2) / 2 != count) Raise(msg::kDataNoError);
-        if (!AsciiLrcMatches()) Raise(msg::kLrcError);
+        if (IsException(m_RespBuf)) Raise(msg::kNotSupported, AsciiException());
+        if (ParseHex(m_RespBuf + 5, 2) / 2 != count) Raise(msg::kDataNoError, {LinkFaultKind::PacketCheck});
+        if (!AsciiLrcMatches()) Raise(msg::kLrcError, {LinkFaultKind::Crc});
         for (uint16_t i = 0; i < count; ++i)
             out[i] = static_cast<uint16_t>(ParseHex(m_RespBuf + 7 + 4 * i, 4));
         return true;
@@ -114,10 +124,10 @@ bool CHCT_COMM_BASE::Write_Reg_ASCII(uint8_t station, uint16_t address, uint16_t
         AsciiExchange(kEchoChars);
         if (IsException(m_RespBuf)) {
             m_nExcCode = static_cast<uint16_t>(ParseHex(m_RespBuf + 5, 2));
-            Raise(m_nExcCode == 0x28 ? msg::kWriteProtected : msg::kNotSupported);
+            Raise(m_nExcCode == 0x28 ? msg::kWriteProtected : msg::kNotSupported, AsciiException());
         }
         // The echoed address and value are not compared with the request.
-        if (!AsciiLrcMatches()) Raise(msg::kLrcError);
+        if (!AsciiLrcMatches()) Raise(msg::kLrcError, {LinkFaultKind::Crc});
         return true;
     });
 }
@@ -126,15 +136,15 @@ bool CHCT_COMM_BASE::Write_MultiReg_ASCII(uint8_t station, uint16_t address, uin
                                          const uint16_t* values) {
     return Attempt(OnFailure::StoreAndPurge, [&] {
         // More registers than the request buffer holds cannot be framed at all.
-        if (count > kMaxAsciiWriteRegisters) Raise(msg::kWriteExceedsMax);
+        if (count > kMaxAsciiWriteRegisters) Raise(msg::kWriteExceedsMax, {LinkFaultKind::Request});
         char* text = reinterpret_cast<char*>(m_ReqBuf);
         int length = std::snprintf(text, sizeof m_ReqBuf, ":%02X10%04X%04X%02X", station, address,
                                    count, (2u * count) & 0xFF);
         for (uint16_t i = 0; i < count; ++i)
             length += std::snprintf(text + length, sizeof m_ReqBuf - length, "%04hX", values[i]);
         AsciiExchange(kEchoChars);
-        if (IsException(m_RespBuf)) Raise(msg::kNotSupported);
-        if (!AsciiLrcMatches()) Raise(msg::kLrcError);
+        if (IsException(m_RespBuf)) Raise(msg::kNotSupported, AsciiException());
+        if (!AsciiLrcMatches()) Raise(msg::kLrcError, {LinkFaultKind::Crc});
         return true;
     });
 }
@@ -142,13 +152,13 @@ bool CHCT_COMM_BASE::Write_MultiReg_ASCII(uint8_t station, uint16_t address, uin
 bool CHCT_COMM_BASE::Read_CFG_ASCII(uint8_t station, uint16_t address, uint16_t count,
                                     uint16_t* out) {
     return Attempt(OnFailure::StoreAndPurge, [&] {
-        if (count > 16) Raise(msg::kReadCfgExceedsMax);
+        if (count > 16) Raise(msg::kReadCfgExceedsMax, {LinkFaultKind::Request});
         // The drive always returns the whole 16-word record.
         std::snprintf(reinterpret_cast<char*>(m_ReqBuf), sizeof m_ReqBuf, ":%02XF0%04X0010",
                       station, address);
         AsciiExchange(kConfigReplyChars);
-        if (ParseHex(m_RespBuf + 5, 2) / 2 != 16) Raise(msg::kDataNoError);
-        if (!AsciiLrcMatches()) Raise(msg::kLrcError);
+        if (ParseHex(m_RespBuf + 5, 2) / 2 != 16) Raise(msg::kDataNoError, {LinkFaultKind::PacketCheck});
+        if (!AsciiLrcMatches()) Raise(msg::kLrcError, {LinkFaultKind::Crc});
         for (uint16_t i = 0; i < count; ++i)
             out[i] = static_cast<uint16_t>(ParseHex(m_RespBuf + 7 + 4 * i, 4));
         return true;

@@ -67,7 +67,7 @@ bool CHCT_COMM_BASE::Download_Block_RTU(uint8_t station, uint8_t area, uint16_t 
                                         uint16_t count, const uint16_t* words) {
     std::lock_guard lock(m_csLink);
     return Attempt(OnFailure::StoreWithTraces, [&] {
-        if (count > kMaxBlockWords) Raise(msg::kDownloadExceedsMax);
+        if (count > kMaxBlockWords) Raise(msg::kDownloadExceedsMax, {LinkFaultKind::Request});
         m_ReqBuf[0] = station;
         m_ReqBuf[1] = kFnDownloadBlock;
         m_ReqBuf[2] = static_cast<uint8_t>(2 * count + 3);
@@ -80,9 +80,10 @@ bool CHCT_COMM_BASE::Download_Block_RTU(uint8_t station, uint8_t area, uint16_t 
         }
         AppendCrc(m_ReqBuf, 6 + 2u * count);
         Exchange(8 + 2u * count, msg::kReadError);
-        if (m_nRespLen != 8) Raise(msg::kDataLengthError);
-        if (!(m_RespBuf[1] & kFunctionBit)) Raise(msg::kDownloadNotSupported);
-        if (!CrcMatches(m_RespBuf, 6)) Raise(msg::kCrcError);
+        if (m_nRespLen != 8) RaiseReply(msg::kDataLengthError);
+        if (!(m_RespBuf[1] & kFunctionBit)) RaiseReply(msg::kDownloadNotSupported);
+        if (!CrcMatches(m_RespBuf, 6)) Raise(msg::kCrcError, {LinkFaultKind::Crc});
+        // A block the drive took leaves its traces as the last message.
         m_strError = TraceLines();
         return true;
     });
@@ -102,12 +103,12 @@ bool CHCT_COMM_BASE::Upload_Block_RTU(uint8_t station, uint8_t area, uint16_t ad
         AppendCrc(m_ReqBuf, 7);
         Exchange(9, msg::kReadError);
         // A 5-byte exception reply passes here and is judged by what follows.
-        if (m_nRespLen != 2u * count + 8 && m_nRespLen != 5) Raise(msg::kDataLengthError);
-        if (!(m_RespBuf[1] & kFunctionBit)) Raise(msg::kUploadNotSupported);
+        if (m_nRespLen != 2u * count + 8 && m_nRespLen != 5) RaiseReply(msg::kDataLengthError);
+        if (!(m_RespBuf[1] & kFunctionBit)) RaiseReply(msg::kUploadNotSupported);
         const uint32_t k = static_cast<uint8_t>(m_RespBuf[2] - 3);
-        if (k < 2 || (k & 1)) Raise(msg::kUploadLengthError);
+        if (k < 2 || (k & 1)) RaiseReply(msg::kUploadLengthError);
         // A length byte that points past the reply buffer cannot carry a valid CRC.
-        if (k + 8 > sizeof m_RespBuf || !CrcMatches(m_RespBuf, k + 6)) Raise(msg::kCrcError);
+        if (k + 8 > sizeof m_RespBuf || !CrcMatches(m_RespBuf, k + 6)) Raise(msg::kCrcError, {LinkFaultKind::Crc});
         // Never more words than the caller asked for, whatever the length byte says.
         const uint32_t words = std::min<uint32_t>(k / 2, count);
         for (uint32_t i = 0; i < words; ++i)

@@ -78,8 +78,13 @@ void CHCT_COMM::RecvLoop() {
     bool fatal = false;
 
     while (m_nThreadCmd == kThreadRun) {
+        if (m_bPurgeWanted.exchange(false)) {
+            m_hCom.Purge();
+            scanner.Reset();
+            staged = stagedEnd;
+        }
         uint32_t txLen = 0;
-        if (TakeRequest(tx, txLen)) {
+        if (m_mailbox.Take(tx, txLen)) {
             size_t written = 0;
             bool ok = m_hCom.Write(tx, txLen, written);
             m_nWritten = static_cast<uint32_t>(written);
@@ -87,7 +92,7 @@ void CHCT_COMM::RecvLoop() {
                 if ((fatal = PortLost())) break;
                 continue;
             }
-            NoteRequestWritten();
+            m_mailbox.NoteWritten();
             // A packet begun before the request went out is none of its reply
             // (a real drive does not talk over the master); starting afresh
             // keeps noise that claims a long packet from eating the replies to
@@ -122,14 +127,15 @@ void CHCT_COMM::RecvLoop() {
             staged = 0;
             stagedEnd = got;
             if (got == 0) continue;
-            NoteBytesReceived();
+            m_mailbox.NoteReceived();
         }
         PacketScanner::Packet packet;
         staged += scanner.Feed(stage + staged, stagedEnd - staged, &packet);
-        if (packet.payload) DeliverResponse(packet.payload, static_cast<uint32_t>(packet.length));
+        if (packet.payload) m_mailbox.Deliver(packet.payload, static_cast<uint32_t>(packet.length));
     }
 
     if (fatal) {
+        m_bPortLost = true;
         if (IWindow* window = m_pMainWnd.load()) window->Post(WM_LINK_LOST, 0, 0);
         // A lasting port error repeats the notification, ten times a second
         // rather than as fast as the port can fail, until the link is closed.
@@ -148,6 +154,7 @@ int CHCT_COMM::OpenPort(int port, int baud, int protocol) {
     if (!path) {
         m_bOpened = 0;
         m_nOpenError = ENOENT;
+        m_fault = {LinkFaultKind::PortError, ENOENT};
         m_strError = Widen(msg::kPortOpenFailed) + u"\n" + WidenFormat("No device is known as port %d", port);
         return 0;
     }
@@ -166,6 +173,7 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     if (!m_hCom.Open(devicePath)) {
         m_bOpened = 0;
         m_nOpenError = m_hCom.LastError();
+        m_fault = {LinkFaultKind::PortError, m_nOpenError};
         // The design's message first; the reason on a line of its own.
         m_strError = Widen(msg::kPortOpenFailed) + u"\n" +
                      FromUtf8(DescribeOpenFailure(devicePath, m_nOpenError));
@@ -173,7 +181,8 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     }
     m_nOpenError = 0;
     m_bOpened = 1;
-    ForgetOwedReplies();
+    m_bPortLost = false;
+    // Replies owed from before a close may still come on the line: they stay owed.
     // A port whose settings do not apply stays open, without the receive thread;
     // AutoDetect applies the settings again itself.
     if (!SetupPort(baud, protocol, kInQueue, kOutQueue)) return 1;
@@ -184,6 +193,19 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
 }
 
 bool CHCT_COMM::SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) {
+    // The receive thread owns the port while it runs: it is parked while the
+    // settings change, so none of them changes under one of its reads or writes.
+    const bool running = m_nThreadCmd == kThreadRun;
+    if (running) {
+        SetThreadCommand(kThreadPark);
+        WaitUntilParked();
+    }
+    const bool applied = ApplySettings(baud, protocol, inQueue, outQueue);
+    if (running) SetThreadCommand(kThreadRun);
+    return applied;
+}
+
+bool CHCT_COMM::ApplySettings(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) {
     const BaudSetting rate = BaudForCode(baud);
     const ProtocolSetting format = ProtocolForCode(protocol);
     m_dcb = LineSettings{rate.baud, format.dataBits, format.parity, format.stopBits};
@@ -198,6 +220,7 @@ bool CHCT_COMM::SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t out
     m_hCom.Purge();
     if (!m_hCom.ApplyLine(m_dcb)) {
         m_strError = WidenFormat(msg::kDcbSetError, m_hCom.LastError());
+        m_fault = {LinkFaultKind::PortError, m_hCom.LastError()};
         return false;
     }
     return true;
@@ -215,14 +238,13 @@ bool CHCT_COMM::ClosePort(bool /*stopWorker*/) {
     if (!m_bOpened) return true;
     // No background worker is ever registered with the link in this system, so
     // there is none to stop before closing.
-    CancelRequest();
+    m_mailbox.Withdraw();
     std::this_thread::sleep_for(milliseconds(500));
     SetThreadCommand(kThreadPark);
     WaitUntilParked();
     m_hCom.Purge();
     m_hCom.Close();
     m_bOpened = 0;
-    ForgetOwedReplies();
     return true;
 }
 

@@ -52,6 +52,7 @@ private:
     void ThreadMain();
     int OpenDevice(const std::string& devicePath, int baud, int protocol);
     void WaitUntilParked();
+    bool ApplySettings(int baud, int protocol, uint32_t inQueue, uint32_t outQueue);
 
     std::shared_ptr<PortRegistry> m_pPorts;
     std::atomic<IWindow*> m_pMainWnd{nullptr};

@@ -11,13 +11,15 @@
 #include <string>
 #include <thread>
 
+#include "link/link_fault.h"
 #include "link/modbus_master.h"
+#include "link/request_mailbox.h"
 #include "platform/serial/serial_port.h"
 #include "platform/serial/wake_event.h"
 
 namespace tarn {
 
-class CHCT_COMM_BASE : public IModbusMaster {
+class CHCT_COMM_BASE : public IModbusMaster, public ILinkFaults {
 public:
     CHCT_COMM_BASE();
     ~CHCT_COMM_BASE() override = default;
@@ -38,6 +40,9 @@ public:
     bool Read_Triple(uint8_t station, uint16_t* first, uint16_t* second,
                      uint16_t* third) override;
     std::u16string GetErrMsg() override;
+    // The kind of the last failure, beside GetErrMsg's text; both stay until
+    // the next failure.
+    LinkFault LastFault() const override { return m_fault; }
     bool ClosePort(bool) override { return true; }
 
     bool Read_Reg_RTU(uint8_t station, uint16_t address, uint16_t count,
@@ -72,34 +77,9 @@ protected:
     static constexpr uint32_t kThreadRun = 10;
     static constexpr uint32_t kThreadEnd = 20;
 
-    // Hands the m_nTxLen bytes of m_ReqBuf to the receive thread and waits until
-    // it has taken them, at most m_nSendTimeout ms.
+    // Hands `length` bytes of m_ReqBuf to the receive thread and waits until it
+    // has taken them, at most m_nSendTimeout ms.
     bool Send_Request(uint32_t length);
-    // Hands the request over and waits for the drive's reply (then in
-    // m_RespBuf / m_nRespLen), with the link's two time-outs: the
-    // request must be taken within m_nSendTimeout ms and answered within
-    // m_nRespTimeout ms of being taken. The caller sleeps once per exchange: it
-    // is woken for the take only when the take is late.
-    enum class Handover { Replied, NotTaken, NoReply };
-    Handover SendAndAwaitReply(uint32_t length);
-    // m_nRespLen := 0 before a request, also for a response still in transit.
-    void ClearResponse();
-    // Before a request that differs from one whose attempt timed out: the
-    // replies still owed to that one may yet come, and one of them would pass
-    // every check of the new request (a read of as many registers elsewhere).
-    // Waits until they have come, or until the line has been quiet for twice
-    // the reply time-out, and lets them go by.
-    void SettleBefore(uint32_t length);
-    // Forgets what is owed: the port was opened or closed.
-    void ForgetOwedReplies();
-
-    // Receive-thread side of the hand-over.
-    bool TakeRequest(uint8_t* out, uint32_t& length);
-    void DeliverResponse(const uint8_t* payload, uint32_t length);
-    void CancelRequest();
-    // A request went out on the line, or bytes came in.
-    void NoteRequestWritten();
-    void NoteBytesReceived();
 
     // Receive-thread command, with the wake-ups that make a change seen at once.
     void SetThreadCommand(uint32_t command);
@@ -113,7 +93,20 @@ protected:
     // The LRC of the reply text in m_RespBuf matches its last-but-three and
     // last-but-two characters.
     bool AsciiLrcMatches() const;
-    [[noreturn]] static void Raise(const char* message);
+    // A failed read or write of the port: lost, or failing with its error.
+    LinkFault PortFault() const;
+    // An ASCII exception reply with its code, characters 5 and 6.
+    LinkFault AsciiException() const;
+    // Records `fault` and raises `message`.
+    [[noreturn]] void Raise(const char* message, LinkFault fault);
+    [[noreturn]] void Raise(std::u16string message, LinkFault fault);
+    // Raises a failed check of the RTU reply in m_RespBuf; its kind is what
+    // the reply is: spoiled (CRC), the drive's refusal (exception) or else
+    // of the wrong shape.
+    [[noreturn]] void RaiseReply(const char* message);
+    LinkFault ReplyFault() const;
+    // No reply: a time-out, or the port lost under the receive thread.
+    LinkFault NoReplyFault() const;
     // Clears the response, hands over `length` request bytes and waits for the
     // reply; raises the sending failure or `timeoutMessage`.
     void Exchange(uint32_t length, const char* timeoutMessage);
@@ -138,9 +131,6 @@ protected:
     std::unique_ptr<std::thread> m_pRecvThread;
     std::atomic<uint32_t> m_nThreadCmd{kThreadPark};
     uint32_t m_nRespLen = 0;
-    // Changed under m_mxHandoff; the receive thread looks at it without the lock
-    // and takes the lock only when a request waits.
-    std::atomic<uint8_t> m_bTxPending{0};
     LineSettings m_dcb;
     PortTimeouts m_timeouts;
     uint8_t m_bOpened = 0;
@@ -149,7 +139,6 @@ protected:
     uint8_t m_ReqBuf[102] = {};
     std::atomic<uint32_t> m_nWritten{0};
     uint32_t m_nAsciiRecv = 0;
-    uint32_t m_nTxLen = 0;  // guarded by m_mxHandoff
     uint32_t m_nReadPasses = 3;
     uint8_t m_bLastResult = 0;
     uint32_t m_nTries = 0;
@@ -158,27 +147,16 @@ protected:
     uint32_t m_nSendTimeout = 1600;
     uint16_t m_nExcCode = 0;
     std::u16string m_strError;
+    LinkFault m_fault;
+    // The receive thread lost the port; cleared when it is opened again.
+    std::atomic<bool> m_bPortLost{false};
+    // A caller asks the receive thread to purge the port.
+    std::atomic<bool> m_bPurgeWanted{false};
     std::recursive_mutex m_csLink;
 
-    // The hand-over between callers and the receive thread. The thread delivers
-    // into m_RxBuf; SendAndAwaitReply moves it into m_RespBuf, so that a late reply
-    // arriving during a check never changes the bytes being checked.
-    std::mutex m_mxHandoff;
-    std::condition_variable m_cvHandoff;
-    uint8_t m_RxBuf[100] = {};
-    uint32_t m_nRxLen = 0;
-    std::chrono::steady_clock::time_point m_takenAt;  // when the receive thread took the request
-    bool m_bTakeAwaited = false;                      // a caller waits to hear of the take
     WakeEvent m_wake;
-    // Requests written and replies delivered since the line was last settled,
-    // and when the line last saw a request go out or a byte come in.
-    uint64_t m_nRequestsWritten = 0;
-    uint64_t m_nRepliesDelivered = 0;
-    std::chrono::steady_clock::time_point m_lastLineActivity{};
-    // Callers' side (under m_csLink): the request whose attempt timed out.
-    bool m_bUnsettled = false;
-    uint8_t m_UnsettledReq[sizeof m_ReqBuf] = {};
-    uint32_t m_nUnsettledLen = 0;
+    // Callers hand requests to the receive thread here; replies come back here.
+    RequestMailbox m_mailbox{[this] { m_wake.Signal(); }};
 
     // Parking of the receive thread while the port is closed.
     std::mutex m_mxThread;

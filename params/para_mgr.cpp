@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "device/device_inst.h"
-#include "link/link_messages.h"
 #include "platform/wide_string.h"
 
 namespace tarn {
@@ -18,15 +17,6 @@ constexpr uint16_t kThreeAxisDrive = 6;
 
 int64_t JoinIdentity(const CDevInfo& info) {
     return int64_t{info.m_wIdent1} * 65536 + info.m_wIdent2;
-}
-
-// A write whose last attempt got no reply at all, or one spoiled on the line,
-// failed on the line; a drive that refuses a value answers with a good reply.
-bool FailedOnTheLine(const std::u16string& message) {
-    for (const char* lineFault : {msg::kSendingFailed, msg::kReadError, msg::kCrcError, msg::kNoResponse,
-                                  msg::kStxError, msg::kLrcError})
-        if (message.starts_with(Widen(lineFault))) return true;
-    return false;
 }
 
 }  // namespace
@@ -115,9 +105,7 @@ void CParaMgr::UploadGroup(int k) {
             uint16_t words[2 * kChunkItems] = {};
             const uint16_t address = ParaAddress(GroupNumber(k), first, axis);
             int refused = 0;
-            while (!cmd->m_pLink->Read_Reg(cmd->m_pDevInst->GetStation(), address,
-                                          static_cast<uint16_t>(2 * chunk), words)) {
-                cmd->m_strLastError = cmd->m_pLink->GetErrMsg();
+            while (!cmd->ReadParaValues(address, static_cast<uint16_t>(2 * chunk), words)) {
                 if (++refused == kMaxRefusedReads) throw Widen("Error!");
             }
             for (int i = 0; i < chunk; ++i) {
@@ -187,19 +175,16 @@ int CParaMgr::DownloadValues() {
             // Between two items every written value is whole on the drive.
             if (cmd->StopRequested()) return kDownloadStopped;
             for (int axis = 0; axis < m_nAxes; ++axis) {
-                const uint32_t x = item.RawValue(axis);
-                const uint16_t words[2] = {static_cast<uint16_t>(x & 0xFFFF), static_cast<uint16_t>(x >> 16)};
-                if (cmd->m_pLink->Write_MultiReg(cmd->m_pDevInst->GetStation(),
-                                                 ParaAddress(item.m_nGroup, item.m_nItem, axis), 2, words))
+                if (cmd->WriteParaValue(ParaAddress(item.m_nGroup, item.m_nItem, axis), item.RawValue(axis)))
                     continue;
-                cmd->m_strLastError = cmd->m_pLink->GetErrMsg();
                 if (m_hNotifyWnd)
                     Log(AxisPrefix(axis) + WidenFormat("P%d-%d=", item.m_nGroup, item.m_nItem) +
                         item.FormatValue(axis) + u" download fail");
                 // A refused value is skipped; but with the line failing (or gone)
                 // every further value would be skipped too, and the download
                 // would end as if done with the drive unlike the image.
-                if (FailedOnTheLine(cmd->m_strLastError)) return kDownloadLineFault;
+                // A refusal is the drive's answer; anything else failed on the line.
+                if (cmd->m_LastFault.OnTheLine()) return kDownloadLineFault;
             }
             ++m_nItemsWritten;
             // Sent, so it is shown before the next stage's code; one per percent.

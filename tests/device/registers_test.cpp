@@ -84,6 +84,7 @@ TEST_F(DeviceTest, SectionSizeFailuresRaiseTheirMessages) {
     for (const SizeWrite& w : kWrites) EXPECT_EQ(Raised([&] { (cmd.*w.write)(1); }), w.message);
     EXPECT_EQ(Raised([&] { cmd.WriteSectionTC_Size(); }), "Write Sessoin_TC size error!");
     EXPECT_EQ(LastError(), "Read Data Length Error ! 5") << "the link's message is kept";
+    EXPECT_TRUE(cmd.m_LastFault == (LinkFault{LinkFaultKind::Exception, 2})) << "and its kind";
 }
 
 TEST_F(DeviceTest, SettingsWritesInOrder) {
@@ -161,6 +162,7 @@ TEST_F(DeviceTest, EveryCallAsksTheStationAfresh) {
     EXPECT_FALSE(cmd.ReadStationNo(&station));
     const std::string firstFailure = LastError();
     EXPECT_EQ(firstFailure, "Comm port read Error !");
+    EXPECT_TRUE(cmd.m_LastFault == LinkFault{LinkFaultKind::TimeOut});
     inst.SetStation(1);
     EXPECT_TRUE(cmd.ReadStationNo(&station));
     EXPECT_EQ(LastError(), firstFailure) << "a success does not clear the last failure";

@@ -117,6 +117,7 @@ TEST_F(AsciiTest, WriteToALostLineFails) {
     uint16_t word = 0;
     EXPECT_FALSE(lost.Read_Reg(1, 0, 1, &word));
     EXPECT_EQ(ErrorOf(lost), " Comm port Sending Failed !");
+    EXPECT_EQ(lost.LastFault(), LinkFault{PortLost});
 }
 
 TEST_F(AsciiTest, EveryProtocolCodeWorksAndTheReceiveThreadKeepsOff) {

@@ -33,6 +33,7 @@ TEST_P(FramingTest, LimitsAreCheckedBeforeAnythingIsSent) {
     EXPECT_TRUE(link.Read_Reg(1, 0, 10, words)) << Error();
     EXPECT_FALSE(link.Read_Reg(1, 0, 11, words));
     EXPECT_EQ(Error(), "Read Exceeds MAX Data no. !");
+    EXPECT_EQ(Fault(), LinkFault{Request});
     EXPECT_FALSE(link.Read_CFG(1, 0, 17, words));
     EXPECT_EQ(Error(), "Read CFG Exceeds MAX no. !");
     EXPECT_EQ(drive.Requests().size(), 1u);
@@ -47,6 +48,7 @@ TEST_P(FramingTest, RetriesUpToThreeAttemptsAndKeepsTheLastMessage) {
     drive.SetFaults({.dropReplies = 2, .corruptCrc = 3});
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
     EXPECT_EQ(Error(), GetParam().badCheck) << "the third attempt's message";
+    EXPECT_EQ(Fault(), LinkFault{Crc});
     EXPECT_EQ(drive.Requests().size(), 3u);
 }
 
@@ -54,12 +56,15 @@ TEST_P(FramingTest, RefusalsAndFailedChecks) {
     uint16_t word = 0;
     EXPECT_FALSE(link.Read_Reg(1, 0, 0, &word)) << "the drive refuses a count of 0";
     EXPECT_EQ(Error(), "Cmd Parameter Err ! Not Supported !");
+    EXPECT_EQ(Fault(), (LinkFault{Exception, 3}));
     drive.Model().ProtectRegister(0x0106);
     EXPECT_FALSE(link.Write_Reg(1, 0x0106, 1));
     EXPECT_EQ(Error(), GetParam().protectedWrite);
+    EXPECT_EQ(Fault(), (LinkFault{Exception, 0x28})) << "whatever check the refusal fails";
     ReplyFramed({0x01, 0x03, 0x04, 0x12, 0x34});  // a byte count for two words
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
     EXPECT_EQ(Error(), "Read Data no. Error !");
+    EXPECT_EQ(Fault(), LinkFault{PacketCheck});
     drive.SetReplyHook(nullptr);
     drive.SetFaults({.corruptCrc = -1});
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
@@ -67,6 +72,7 @@ TEST_P(FramingTest, RefusalsAndFailedChecks) {
     drive.SetFaults({.dropReplies = -1});
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
     EXPECT_EQ(Error(), GetParam().silence);
+    EXPECT_EQ(Fault(), LinkFault{TimeOut});
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFramings, FramingTest, ::testing::ValuesIn(kFramings),

@@ -9,9 +9,14 @@
 #include "link/link_tables.h"
 #include "sim/virtual_drive.h"
 
+namespace tarn {
+inline void PrintTo(const LinkFault& f, std::ostream* os) { *os << "kind " << int(f.kind) << " code " << f.code; }
+}  // namespace tarn
+
 namespace tarn::test {
 
 using sim::Bytes;
+using enum LinkFaultKind;
 
 class LinkTest : public ::testing::Test {
 protected:
@@ -20,6 +25,7 @@ protected:
     void Open(bool ascii);
 
     std::string Error();
+    LinkFault Fault() const { return link.LastFault(); }
 
     // Answers every request with `rtu` (its CRC appended when asked) in a
     // type-0 packet, instead of the drive's own reply.

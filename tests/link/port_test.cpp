@@ -35,6 +35,7 @@ TEST(Port, OpenTwiceMissingDeviceAndUnknownNumber) {
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.OpenPort(9, kLinkBaudCode, kLinkProtocolCode), 0) << "no device behind 9";
     EXPECT_EQ(ErrorOf(link), "Com port open Failed !\nNo device is known as port 9");
+    EXPECT_EQ(link.LastFault(), (LinkFault{LinkFaultKind::PortError, ENOENT}));
     EXPECT_FALSE(link.IsOpen());
 }
 

@@ -89,6 +89,20 @@ TEST_F(ReceiveTest, AStrayReplyNeverAnswersALaterRequest) {
     EXPECT_TRUE(ReadsCorrectly()) << "the line is in step again";
 }
 
+TEST_F(ReceiveTest, ALateStationQueryNeverAnswersAReadAfterReconnecting) {
+    // As at connecting: the station query goes unanswered in time, the port is
+    // closed and opened again, and the query's late reply arrives while the
+    // next read waits. It names station 255, so it answers nothing of station 1.
+    drive.Model().SetRegister(0x0300, 1);
+    drive.SetFaults({.lateReplies = 1, .lateByMs = 1500});
+    uint16_t word = 0;
+    EXPECT_FALSE(link.Read_Reg(255, 0x0300, 1, &word));
+    link.ClosePort(true);
+    ASSERT_EQ(link.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
+    ASSERT_TRUE(link.Read_Reg(1, 0x10, 1, &word)) << Error();
+    EXPECT_EQ(word, 0x1285);
+}
+
 TEST_F(ReceiveTest, APacketNeverSpansARequest) {
     // Noise with a start mark and a length of 100 would swallow the replies to
     // every attempt after it; a request going out starts the scanner afresh,
@@ -127,6 +141,8 @@ TEST(Receive, LostLineIsReportedUntilTheLinkCloses) {
     EXPECT_LE(window.linkLost, 40) << "not as fast as the port can fail";
     uint16_t word = 0;
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(ErrorOf(link), "Comm port read Error !");
+    EXPECT_EQ(link.LastFault(), LinkFault{LinkFaultKind::PortLost});
     EXPECT_TRUE(link.ClosePort(true));
     const int afterClose = window.linkLost;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -24,12 +24,14 @@ TEST_F(LinkTest, ReadRegistersChecksInOrder) {
     ReplyWith({0x01, 0x83, 0x02});
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
     EXPECT_EQ(Error(), "Read Data Length Error !");
+    EXPECT_EQ(Fault(), (LinkFault{Exception, 2}));
     Bytes swapped{0x01, 0x03, 0x02, 0x12, 0x34};
     sim::AppendFrameCrc(swapped);
     std::swap(swapped[5], swapped[6]);
     ReplyWith(swapped, false);
     EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
     EXPECT_EQ(Error(), "Read CRC Check Error !");
+    EXPECT_EQ(Fault(), LinkFault{Crc});
 }
 
 TEST_F(LinkTest, WriteRegisterAndItsRefusals) {
@@ -69,6 +71,7 @@ TEST_F(LinkTest, WriteMultipleRegistersAndTheTraceOfAFailure) {
     sim::AppendFrameCrc(refusal);
     EXPECT_EQ(Error(), "Read Data Length Error !\nCMD : " + Hex(Sent()[2]) + "\nIN  : " +
                            Hex(refusal) + "\n");
+    EXPECT_EQ(Fault(), (LinkFault{Exception, 0x28}));
 
     uint16_t tooMany[47] = {};
     EXPECT_FALSE(link.Write_MultiReg_RTU(1, 0, 47, tooMany)) << "more than the request holds";
@@ -94,6 +97,7 @@ TEST_F(LinkTest, TripleReadAndItsMessages) {
     ReplyWith({0x01, 0x67, 0x04, 0, 1, 0, 2});
     EXPECT_FALSE(link.Read_Triple(1, &a, &b, &c));
     EXPECT_EQ(Error(), "Data Length Error !");
+    EXPECT_EQ(Fault(), LinkFault{PacketCheck});
     ReplyWith({0x01, 0x67, 0x05, 0, 1, 0, 2, 0, 3});
     EXPECT_FALSE(link.Read_Triple(1, &a, &b, &c));
     EXPECT_EQ(Error(), "Read Data no. Error !");
@@ -127,6 +131,7 @@ TEST_F(LinkTest, ConfigRecordReadAndItsMessages) {
     ReplyWith({0x01, 0xF0, 0x02});
     EXPECT_FALSE(link.Read_CFG(1, 0, 16, out));
     EXPECT_EQ(Error(), "Read_CFG_RTU error 5 !");
+    EXPECT_EQ(Fault(), (LinkFault{Exception, 2}));
     ReplyWith({0x01, 0xF0, 0x02, 0, 0});
     EXPECT_FALSE(link.Read_CFG(1, 0, 16, out));
     EXPECT_EQ(Error(), "Read_CFG_RTU Data Length error!");
@@ -144,6 +149,7 @@ TEST_F(LinkTest, ConfigRecordReadAndItsMessages) {
     drive.SetFaults({.dropReplies = -1});
     EXPECT_FALSE(link.Read_CFG(1, 0, 16, out));
     EXPECT_EQ(Error(), " Read_CFG_RTU Read Fail !");
+    EXPECT_EQ(Fault(), LinkFault{TimeOut});
 }
 
 TEST_F(LinkTest, OtherStationsAreNotAnswered) {
