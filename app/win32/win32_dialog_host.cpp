@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/dlg_toolkit_upload.h"
+#include "app/win32/editable_table_dialog.h"
 #include "app/win32/resource.h"
 #include "app/win32/win32_dialog_view.h"
 #include "platform/win32/win32_text.h"
@@ -117,6 +118,10 @@ void Win32DialogHost::RunUploadDialog(CDlgToolkitUpload& dialog) {
 void Win32DialogHost::RunTableDialog(const TableReport& report) {
     DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TABLE), m_owner, TableDialogProc,
                     reinterpret_cast<LPARAM>(&report));
+}
+
+void Win32DialogHost::RunEditableTableDialog(const EditableTable& table, ITableEditor& editor) {
+    EditableTableDialog(table, editor).Run(m_owner);
 }
 
 }  // namespace tarn::win32

@@ -15,6 +15,7 @@ public:
     void RunAboutDialog() override;
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
     void RunTableDialog(const TableReport& report) override;
+    void RunEditableTableDialog(const EditableTable& table, ITableEditor& editor) override;
 
 private:
     HWND m_owner = nullptr;

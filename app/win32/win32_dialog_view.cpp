@@ -180,7 +180,7 @@ void Win32DialogView::SetMenuItemChecked(int command, bool checked) {
 }
 
 int Win32DialogView::MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) {
-    return ::MessageBoxW(m_window.Handle(), WideFromU16(text).c_str(), WideFromU16(kApplicationName).c_str(),
+    return ::MessageBoxW(Front(), WideFromU16(text).c_str(), WideFromU16(kApplicationName).c_str(),
                        MessageBoxStyle(buttons, icon));
 }
 
@@ -193,7 +193,7 @@ std::optional<std::u16string> Win32DialogView::SaveFileDialog(const std::u16stri
                        extension = BareExtension(defaultExtension);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_window.Handle();
+    dialog.hwndOwner = Front();
     dialog.lpstrFilter = filterText.c_str();
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
@@ -211,7 +211,7 @@ std::optional<std::u16string> Win32DialogView::OpenFileDialog(const std::u16stri
     const std::wstring filterText = DialogFilter(filter), titleText = WideFromU16(title);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_window.Handle();
+    dialog.hwndOwner = Front();
     dialog.lpstrFilter = filterText.c_str();
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());

@@ -69,6 +69,10 @@ public:
 
 private:
     HWND Control(int id) const { return GetDlgItem(m_window.Handle(), id); }
+    // The owner of a message box or file dialog: the dialog in front (a table
+    // opened from this one), so that closing the box gives that dialog back
+    // the keyboard instead of raising this one over it.
+    HWND Front() const { return GetLastActivePopup(m_window.Handle()); }
     LRESULT SendTo(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return SendDlgItemMessageW(m_window.Handle(), id, message, wParam, lParam);
     }

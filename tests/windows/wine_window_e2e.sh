@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tarn-toolkit.exe under Wine on an Xvfb display of its own, driven with
 # xdotool and read from screenshots: the title, the Online button's colours
-# against a silent port and against the virtual drive, Esc, the about item of
-# the system menu, "Generate *.tkw" into an image the Linux build reads, and a
+# against a silent port and against the virtual drive, Esc, the about item and
+# the parameter table of the system menu, "Generate *.tkw" into an image the
+# Linux build reads, and a
 # download with the confirmation that writes the drive exactly; then the
 # installer beside the program, when there is one.
 # Usage: wine_window_e2e.sh LINUX_BUILD_DIR TOOLKIT_EXE WORK_DIR [SHOTS_DIR]
@@ -107,17 +108,30 @@ wait_for 30 is_online || fail "the window did not come online: $(button online)"
 keep 'TarnToolkit  V2.0.0' main-online
 
 echo "-- the about item of the system menu"
-# A free point of the window activates it; the menu opens on its first item,
-# and seven steps up from there (round past the six service items) is the
-# about item.
+# A free point of the window activates it. The menu opens on its first item;
+# the about item comes after the system's six and Wine's own about item (whose
+# mnemonic is ours too), so it is counted from the top, before the service
+# items however many they are.
 click_dlu 453 45
 keys "TarnToolkit  V2.0.0" alt+space
 sleep 1
-xdotool key Up Up Up Up Up Up Up Return
+xdotool key Down Down Down Down Down Down Down Return
 wait_for 10 has_window '關於 TarnToolkit' || fail "the system menu has no about item"
 keep '關於 TarnToolkit' about
 keys '關於 TarnToolkit' Return
 wait_for 10 eval '! has_window "關於 TarnToolkit"' || fail "the about box stays"
+
+echo "-- Parameters…: the drive's parameters read into their table"
+# One step up from the first item is the last one.
+click_dlu 453 45
+keys "TarnToolkit  V2.0.0" alt+space
+sleep 1
+xdotool key Up Return
+wait_for 30 has_window "Parameters of the drive" || fail "no parameter table"
+sleep 1
+keep "Parameters of the drive" parameters
+keys "Parameters of the drive" Escape
+wait_for 10 eval '! has_window "Parameters of the drive"' || fail "the parameter table stays"
 
 echo "-- Generate *.tkw: an image the Linux build reads"
 click_dlu 453 72
