@@ -47,20 +47,16 @@ bool CHCT_COMM_BASE::Download_Block(uint8_t station, uint8_t area, uint16_t addr
                                     uint16_t count, const uint16_t* words) {
     m_nTries = 0;
     m_nAsciiRecv = 0;
-    // In ASCII framing the block functions do not exist: each attempt succeeds
-    // without sending anything.
-    return Retry([&] {
-        return !m_bRtu || Download_Block_RTU(station, area, address, count, words);
-    });
+    const LinkFraming& framing = *m_pFraming;
+    return Retry([&] { return framing.downloadBlock(*this, station, area, address, count, words); });
 }
 
 bool CHCT_COMM_BASE::Upload_Block(uint8_t station, uint8_t area, uint16_t address,
                                   uint8_t count, uint16_t* out) {
     m_nTries = 0;
     m_nAsciiRecv = 0;
-    return Retry([&] {
-        return !m_bRtu || Upload_Block_RTU(station, area, address, count, out);
-    });
+    const LinkFraming& framing = *m_pFraming;
+    return Retry([&] { return framing.uploadBlock(*this, station, area, address, count, out); });
 }
 
 bool CHCT_COMM_BASE::Download_Block_RTU(uint8_t station, uint8_t area, uint16_t address,

@@ -101,8 +101,8 @@ void CHCT_COMM::RecvLoop() {
             staged = stagedEnd;
         }
 
-        if (!m_bRtu) {
-            // In ASCII mode the workers read the port from the caller's thread;
+        if (!m_pFraming.load()->receiveThreadReads) {
+            // The workers read the port from the caller's thread;
             // this thread leaves it to them, so it never takes a reply of theirs.
             m_wake.Wait(-1);
             m_wake.Drain();
@@ -209,8 +209,8 @@ bool CHCT_COMM::ApplySettings(int baud, int protocol, uint32_t inQueue, uint32_t
     const BaudSetting rate = BaudForCode(baud);
     const ProtocolSetting format = ProtocolForCode(protocol);
     m_dcb = LineSettings{rate.baud, format.dataBits, format.parity, format.stopBits};
-    m_bRtu = format.rtu ? 1 : 0;
-    m_wake.Signal();  // the receive thread reads the port in RTU mode only
+    m_pFraming = &FramingFor(format.rtu);
+    m_wake.Signal();  // whether the receive thread reads the port may have changed
     m_hCom.SetQueueSizes(inQueue, outQueue);
     m_timeouts = PortTimeouts{kReadIntervalMs, 0, rate.readTotalConstantMs, 0,
                               kWriteTotalConstantMs};

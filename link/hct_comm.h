@@ -43,7 +43,7 @@ public:
     bool IsOpen() const { return m_bOpened != 0; }
     uint32_t ResponseTimeout() const { return m_nRespTimeout; }
     const LineSettings& Line() const { return m_dcb; }
-    bool IsRtu() const { return m_bRtu != 0; }
+    bool IsRtu() const { return m_pFraming.load() == &kRtuFraming; }
     // The system error of the last OpenPort that failed to open its device;
     // 0 after one that opened it.
     int OpenError() const { return m_nOpenError; }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "link/link_fault.h"
+#include "link/link_framing.h"
 #include "link/modbus_master.h"
 #include "link/request_mailbox.h"
 #include "platform/serial/serial_port.h"
@@ -73,6 +74,11 @@ public:
     uint16_t ExceptionCode() const { return m_nExcCode; }
 
 protected:
+    // The framing table's two entries; FramingFor picks one by protocol.
+    static const LinkFraming kRtuFraming;
+    static const LinkFraming kAsciiFraming;
+    static const LinkFraming& FramingFor(bool rtu);
+
     static constexpr uint32_t kThreadPark = 0;
     static constexpr uint32_t kThreadRun = 10;
     static constexpr uint32_t kThreadEnd = 20;
@@ -134,7 +140,8 @@ protected:
     LineSettings m_dcb;
     PortTimeouts m_timeouts;
     uint8_t m_bOpened = 0;
-    std::atomic<uint8_t> m_bRtu{0};  // the receive thread reads only in RTU mode
+    // Set by the port settings; read by callers and the receive thread.
+    std::atomic<const LinkFraming*> m_pFraming{&kAsciiFraming};
     uint8_t m_RespBuf[100] = {};
     uint8_t m_ReqBuf[102] = {};
     std::atomic<uint32_t> m_nWritten{0};

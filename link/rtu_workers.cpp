@@ -91,12 +91,11 @@ void CHCT_COMM_BASE::Exchange(uint32_t length, const char* timeoutMessage) {
 
 void CHCT_COMM_BASE::PurgePort() {
     if (!m_bOpened) return;
-    if (!m_bRtu) {
-        m_hCom.Purge();  // in ASCII mode the callers use the port themselves
+    if (!m_pFraming.load()->receiveThreadReads) {
+        m_hCom.Purge();  // the callers use the port themselves
         return;
     }
-    // In RTU mode the receive thread owns the port: it purges before it takes
-    // the next request.
+    // The receive thread owns the port: it purges before it takes the next request.
     m_bPurgeWanted = true;
     m_wake.Signal();
 }

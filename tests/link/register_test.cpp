@@ -6,17 +6,6 @@
 
 namespace tarn::test {
 
-TEST_F(LinkTest, ReadRegistersRequestAndWords) {
-    drive.Model().SetRegister(0x0200, 0x1285);
-    drive.Model().SetRegister(0x0201, 0x00FF);
-    uint16_t words[2] = {};
-    ASSERT_TRUE(link.Read_Reg(1, 0x0200, 2, words)) << Error();
-    EXPECT_EQ(words[0], 0x1285);
-    EXPECT_EQ(words[1], 0x00FF);
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(Hex(Sent()[0]), "01 03 02 00 00 02 C5 B3 ");
-}
-
 TEST_F(LinkTest, ReadRegistersChecksInOrder) {
     uint16_t word = 0;
     // A 5-byte exception reply has the length a count of 0 expects (read for
