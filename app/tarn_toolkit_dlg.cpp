@@ -319,6 +319,11 @@ void CTarnToolkitDlg::OnBnClickedGenerate() {
 
 void CTarnToolkitDlg::AddLog(const std::u16string& line) { m_view->ListAppend(IDC_LOG, line); }
 
+void CTarnToolkitDlg::LogWhenNoPortIsListed() {
+    if (m_view->ComboCount(IDC_COM_PORT) == 0)
+        AddLog(u"No USB serial bridge for the drive was found: the port list is empty.");
+}
+
 void CTarnToolkitDlg::Log(const std::u16string& line) {
     if (std::this_thread::get_id() == m_uiThread)
         AddLog(line);

@@ -123,6 +123,8 @@ public:
     int RunOperation();
     void ReportResult(bool ok);
     void AddLog(const std::u16string& line);
+    // A window tells in its log why the port list is empty, where the technician looks.
+    void LogWhenNoPortIsListed();
     void ResetSectionChecks();
     void InitComm();
     bool IsDrivePort(const std::u16string& friendlyName) const;

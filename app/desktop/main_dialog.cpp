@@ -38,8 +38,7 @@ bool MainDialog::Init(const std::optional<std::u16string>& port) {
     const bool found = !port || m_logic.UsePort(*port) >= 0;
     // The log tells why a port is not there, where the technician looks.
     if (!found) m_logic.AddLog(FromUtf8(DescribeOpenFailure(ToUtf8(*port), ENOENT)));
-    if (m_view.ComboCount(IDC_COM_PORT) == 0)
-        m_logic.AddLog(u"No USB serial bridge for the drive was found: the port list is empty.");
+    m_logic.LogWhenNoPortIsListed();
     return found;
 }
 

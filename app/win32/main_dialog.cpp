@@ -42,8 +42,7 @@ void CTarnToolkitWindow::OnInitDialog(HWND dialog) {
     // The log tells why a port is not there, where the technician looks.
     if (m_port && m_logic.UsePort(*m_port) < 0)
         m_logic.AddLog(FromUtf8(DescribeOpenFailure("COM" + ToUtf8(*m_port), ERROR_FILE_NOT_FOUND)));
-    if (m_view.ComboCount(IDC_COM_PORT) == 0)
-        m_logic.AddLog(u"No USB serial bridge for the drive was found: the port list is empty.");
+    m_logic.LogWhenNoPortIsListed();
 }
 
 void CTarnToolkitWindow::OnCommand(int id, int code) {

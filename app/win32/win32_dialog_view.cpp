@@ -184,10 +184,10 @@ int Win32DialogView::MessageBox(const std::u16string& text, MbButtons buttons, M
                        MessageBoxStyle(buttons, icon));
 }
 
-std::optional<std::u16string> Win32DialogView::SaveFileDialog(const std::u16string& title,
-                                                              const std::u16string& filter,
-                                                              const std::u16string& defaultExtension,
-                                                              SaveFileOptions options) {
+// One path for both file dialogs; they differ in their flags and default extension.
+std::optional<std::u16string> Win32DialogView::RunFileDialog(const std::u16string& title, const std::u16string& filter,
+                                                             const std::u16string& defaultExtension, DWORD flags,
+                                                             bool save) {
     std::vector<wchar_t> path(32768, L'\0');
     const std::wstring filterText = DialogFilter(filter), titleText = WideFromU16(title),
                        extension = BareExtension(defaultExtension);
@@ -198,27 +198,25 @@ std::optional<std::u16string> Win32DialogView::SaveFileDialog(const std::u16stri
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrTitle = titleText.c_str();
-    dialog.lpstrDefExt = extension.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | (options.hideReadOnly ? OFN_HIDEREADONLY : 0) |
-                   (options.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0);
-    if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = OFN_EXPLORER | flags;
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
     return U16FromWide(path.data());
+}
+
+std::optional<std::u16string> Win32DialogView::SaveFileDialog(const std::u16string& title,
+                                                              const std::u16string& filter,
+                                                              const std::u16string& defaultExtension,
+                                                              SaveFileOptions options) {
+    return RunFileDialog(title, filter, defaultExtension,
+                         OFN_PATHMUSTEXIST | (options.hideReadOnly ? OFN_HIDEREADONLY : 0) |
+                             (options.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0),
+                         true);
 }
 
 std::optional<std::u16string> Win32DialogView::OpenFileDialog(const std::u16string& title,
                                                               const std::u16string& filter) {
-    std::vector<wchar_t> path(32768, L'\0');
-    const std::wstring filterText = DialogFilter(filter), titleText = WideFromU16(title);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Front();
-    dialog.lpstrFilter = filterText.c_str();
-    dialog.lpstrFile = path.data();
-    dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrTitle = titleText.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-    return U16FromWide(path.data());
+    return RunFileDialog(title, filter, u"", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false);
 }
 
 void Win32DialogView::EndDialog(int result) { ::EndDialog(m_window.Handle(), result); }

@@ -68,6 +68,8 @@ public:
     void EndDialog(int result) override;
 
 private:
+    std::optional<std::u16string> RunFileDialog(const std::u16string& title, const std::u16string& filter,
+                                                const std::u16string& defaultExtension, DWORD flags, bool save);
     HWND Control(int id) const { return GetDlgItem(m_window.Handle(), id); }
     // The owner of a message box or file dialog: the dialog in front (a table
     // opened from this one), so that closing the box gives that dialog back
