@@ -5,6 +5,7 @@
 // history; the table exported as CSV or JSON.
 #include <cctype>
 #include <fstream>
+#include <string>
 
 #include "app/dialog_texts.h"
 #include "app/parameter_record.h"
@@ -76,7 +77,7 @@ void CTarnToolkitDlg::ParametersRead() {
     } else {
         ParameterTable table = BuildParameterTable(m_tableParams);
         m_tableItems = table.items;
-        AddLog(WidenFormat("Read %zu parameters.", table.items.size()));
+        AddLog(u"Read " + Widen(std::to_string(table.items.size())) + u" parameters.");
         if (m_tableView) m_tableView->SetTable(table.table);
         // Shown once the worker is free: the table is modal. A table closed
         // during its refresh stays closed.

@@ -1,6 +1,8 @@
 // The window menu's service items: verify and back up around a download, the
 // way back to the last snapshot, the service history; and the records that
 // every transfer leaves in the history.
+#include <string>
+
 #include "app/dialog_texts.h"
 #include "app/drive_snapshot.h"
 #include "app/service_history.h"
@@ -112,7 +114,7 @@ void CTarnToolkitDlg::ShowServiceHistory() {
         report.rows.push_back({Field(r, "time"), Field(r, "operation"), Field(r, "result"), Field(r, "port"),
                                Field(r, "station"), drive, Field(r, "image"), Field(r, "message")});
     }
-    report.summary = WidenFormat("%zu records, newest first", entries.records.size());
+    report.summary = Widen(std::to_string(entries.records.size())) + u" records, newest first";
     for (const std::string& warning : entries.warnings) report.summary += u"\n" + FromUtf8(warning);
     m_host.RunTableDialog(report);
 }
