@@ -98,4 +98,21 @@ ServiceHistory::Entries ServiceHistory::Read() const {
     return entries;
 }
 
+std::string ChangesText(const nlohmann::ordered_json& record) {
+    std::string text;
+    const auto changes = record.find("changes");
+    if (changes == record.end() || !changes->is_array()) return text;
+    auto field = [](const nlohmann::ordered_json& change, const char* key) {
+        const auto it = change.find(key);
+        return it != change.end() && it->is_string() ? it->get<std::string>() : std::string("?");
+    };
+    for (const auto& change : *changes) {
+        if (!change.is_object()) continue;
+        if (!text.empty()) text += "  ";
+        text += field(change, "axis") + ":" + field(change, "item") + " " + field(change, "old") + " -> " +
+                field(change, "new");
+    }
+    return text;
+}
+
 }  // namespace tarn

@@ -61,6 +61,10 @@ private:
     std::filesystem::path m_file;
 };
 
+// A parameter record's changes as their log lines name them,
+// "y:P1-05 12.50 -> 13.50" two spaces apart; empty for other records.
+std::string ChangesText(const nlohmann::ordered_json& record);
+
 // The current UTC time as "2026-12-07T21:04:05Z".
 std::string UtcTimestamp();
 

@@ -110,9 +110,12 @@ void CTarnToolkitDlg::ShowServiceHistory() {
     report.columns = {u"Time (UTC)", u"Operation", u"Result", u"Port", u"Station", u"Drive", u"Image", u"Message"};
     for (auto it = entries.records.rbegin(); it != entries.records.rend(); ++it) {
         const auto& r = *it;
-        std::u16string drive = Field(r, "identity");
+        // A parameter write has no image; its message column names what it changed.
+        std::u16string message = Field(r, "message");
+        if (const std::string changes = ChangesText(r); !changes.empty())
+            message += (message.empty() ? u"" : u"  ") + FromUtf8(changes);
         report.rows.push_back({Field(r, "time"), Field(r, "operation"), Field(r, "result"), Field(r, "port"),
-                               Field(r, "station"), drive, Field(r, "image"), Field(r, "message")});
+                               Field(r, "station"), Field(r, "identity"), Field(r, "image"), message});
     }
     report.summary = Widen(std::to_string(entries.records.size())) + u" records, newest first";
     for (const std::string& warning : entries.warnings) report.summary += u"\n" + FromUtf8(warning);

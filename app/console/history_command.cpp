@@ -36,6 +36,7 @@ int ShowHistory(bool json, std::optional<int> last) {
         if (Text(r, "image") != "-") line += "  " + Text(r, "image");
         if (!Text(r, "message").empty() && Text(r, "message") != "-") line += "  (" + Text(r, "message") + ")";
         if (Text(r, "snapshot") != "-") line += "  snapshot " + Text(r, "snapshot");
+        if (const std::string changes = ChangesText(r); !changes.empty()) line += "  " + changes;
         std::printf("%s\n", line.c_str());
     }
     if (newestFirst.empty()) std::fprintf(stderr, "No transfer recorded yet.\n");

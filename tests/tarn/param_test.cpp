@@ -139,6 +139,8 @@ TEST_F(ParamTest, SetWritesThePairsAndReadsThemBack) {
     EXPECT_EQ(record["result"], "finished");
     EXPECT_EQ(record["changes"][1], nlohmann::json::parse(R"({"item": "P1-05", "axis": "y", "old": "12.50",
         "new": "13.50", "readBack": "13.50", "written": true})"));
+    const std::string text = RunTarn({"history", "--last", "1"}, dir.Path("profile.ini")).out;
+    EXPECT_NE(text.find("y:P1-02 -70000 -> -100000  y:P1-05 12.50 -> 13.50"), std::string::npos) << text;
 }
 
 // Every refusal names the item and why, and nothing at all is written: not
