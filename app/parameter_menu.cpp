@@ -140,6 +140,7 @@ TableCell CTarnToolkitDlg::OnCellEdited(int row, int column, const std::u16strin
         }
         if (!w.message.empty()) failure = w.message;
     }
+    if (!written.empty() && m_tableView) m_tableView->SetSummary(ParameterSummary(m_tableParams));
     if (!written.empty())
         AppendToHistory(ParameterRecord(PortName(), m_DevInst.GetStation(), m_tableParams.m_DevInfo, written,
                                         failure));

@@ -49,7 +49,6 @@ ParameterTable BuildParameterTable(CParaMgr& params) {
     table.columns = {u"Item"};
     for (int axis = 0; axis < params.m_nAxes; ++axis) table.columns.push_back(FromUtf8(AxisName(axis)));
     for (const char16_t* column : {u"Default", u"Lower", u"Upper", u"Comment"}) table.columns.push_back(column);
-    int changed = 0;
     for (int k = 0; k < params.GroupCount(); ++k) {
         for (CParaItem& item : params.Items(k)) {
             const review::ParameterView view = review::Describe(params, item);
@@ -59,12 +58,22 @@ ParameterTable BuildParameterTable(CParaMgr& params) {
                 row.cells.push_back({FromUtf8(text)});
             table.rows.push_back(std::move(row));
             result.items.push_back(&item);
-            changed += view.changed;
         }
     }
-    table.summary = FromUtf8(std::to_string(table.rows.size()) + " parameters, " + std::to_string(changed) +
-                             " differ from their defaults (marked). Values a download skips are read-only.");
+    table.summary = ParameterSummary(params);
     return result;
+}
+
+std::u16string ParameterSummary(const CParaMgr& params) {
+    size_t count = 0;
+    int changed = 0;
+    for (int k = 0; k < params.GroupCount(); ++k)
+        for (const CParaItem& item : params.Items(k)) {
+            ++count;
+            changed += review::Describe(params, item).changed;
+        }
+    return FromUtf8(std::to_string(count) + " parameters, " + std::to_string(changed) +
+                    " differ from their defaults (marked). Values a download skips are read-only.");
 }
 
 ordered_json ParameterJson(const review::ParameterView& view, const std::vector<int>& axes) {

@@ -19,6 +19,8 @@ struct ParameterTable {
 
 // Columns: item, one per axis (x, y, z), default, lower, upper, comment.
 ParameterTable BuildParameterTable(CParaMgr& params);
+// "332 parameters, 5 differ from their defaults (marked). ..." for the table's foot.
+std::u16string ParameterSummary(const CParaMgr& params);
 // The value cell of `axis` (the table's column axis + 1).
 TableCell ValueCell(const CParaMgr& params, const CParaItem& item, int axis);
 

@@ -87,6 +87,8 @@ public:
     virtual ~ITableView() = default;
     // The table read again; the dialog keeps its filter.
     virtual void SetTable(const EditableTable&) = 0;
+    // The line under the table, after an edit changed what it counts.
+    virtual void SetSummary(const std::u16string& summary) = 0;
     // While busy the table takes no edits, no refresh and no export.
     virtual void SetBusy(bool busy) = 0;
 };

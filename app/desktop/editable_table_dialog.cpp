@@ -64,6 +64,8 @@ EditableTableDialog::EditableTableDialog(const EditableTable& table, ITableEdito
     resize(820, 520);
 }
 
+void EditableTableDialog::SetSummary(const std::u16string& summary) { m_summary->setText(ToQt(summary)); }
+
 void EditableTableDialog::SetTable(const EditableTable& table) {
     m_filling = true;
     setWindowTitle(ToQt(table.title));

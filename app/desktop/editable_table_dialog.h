@@ -21,6 +21,7 @@ public:
     EditableTableDialog(const EditableTable& table, ITableEditor& editor, QWidget* parent);
 
     void SetTable(const EditableTable& table) override;
+    void SetSummary(const std::u16string& summary) override;
     void SetBusy(bool busy) override;
 
     QTableWidget* Table() const { return m_table; }

@@ -151,6 +151,11 @@ LRESULT EditableTableDialog::CustomDraw(NMLVCUSTOMDRAW& draw) {
     }
 }
 
+void EditableTableDialog::SetSummary(const std::u16string& summary) {
+    m_table.summary = summary;
+    if (m_dialog) SetDlgItemTextW(m_dialog, IDC_TABLE_SUMMARY, WideFromU16(summary).c_str());
+}
+
 void EditableTableDialog::SetTable(const EditableTable& table) {
     EndEdit(false);
     if (&table != &m_table) m_table = table;

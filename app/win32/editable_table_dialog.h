@@ -28,6 +28,7 @@ public:
     void Run(HWND owner);
 
     void SetTable(const EditableTable& table) override;
+    void SetSummary(const std::u16string& summary) override;
     void SetBusy(bool busy) override;
 
 private:
