@@ -136,4 +136,17 @@ TEST_F(LinkTest, UploadReplyChecks) {
     EXPECT_EQ(Error(), "Read CRC Check Error !");
 }
 
+TEST_F(LinkTest, InAsciiTheBlockFunctionsAndTheTripleReadDoNothing) {
+    ASSERT_TRUE(link.SetupPort(1, 3, 12000, 4096));  // 9600 baud, ASCII
+    drive.SetAsciiFraming(true);
+    uint16_t words[2] = {7, 7};
+    EXPECT_TRUE(link.Upload_Block(1, 3, 0, 2, words));
+    EXPECT_EQ(words[0], 7);
+    EXPECT_TRUE(link.Download_Data(1, 3, 2, words));
+    uint16_t a = 0, b = 0, c = 0;
+    EXPECT_FALSE(link.Read_Triple(1, &a, &b, &c));
+    EXPECT_EQ(Error(), "") << "no message of its own";
+    EXPECT_TRUE(drive.Requests().empty());
+}
+
 }  // namespace tarn::test

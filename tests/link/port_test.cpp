@@ -118,6 +118,32 @@ TEST_F(LinkTest, SetupPortAppliesEveryCode) {
     EXPECT_FALSE(link.IsRtu());
 }
 
+TEST_F(LinkTest, EveryProtocolCodeWorksAndTheReceiveThreadKeepsOffAsciiLines) {
+    drive.Model().SetRegister(0x20, 0x4321);
+    for (int code = 0; code <= 9; ++code) {
+        ASSERT_TRUE(link.SetupPort(1, code, 12000, 4096));  // 9600 baud
+        drive.SetAsciiFraming(!link.IsRtu());
+        EXPECT_EQ(link.IsRtu(), code >= 6) << code;
+        for (int i = 0; i < 5; ++i) {
+            uint16_t word = 0;
+            ASSERT_TRUE(link.Read_Reg(1, 0x20, 1, &word)) << "code " << code << ": " << Error();
+            EXPECT_EQ(word, 0x4321);
+        }
+    }
+}
+
+TEST(Port, AsciiWriteToALostLineFails) {
+    auto drive = std::make_unique<sim::VirtualDrive>();
+    drive->SetAsciiFraming(true);
+    CHCT_COMM link;
+    ASSERT_EQ(link.OpenPort(drive->Path(), 1, 3), 1);  // 9600 baud, ASCII 8N2
+    drive.reset();
+    uint16_t word = 0;
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(ErrorOf(link), " Comm port Sending Failed !");
+    EXPECT_EQ(link.LastFault(), LinkFault{PortLost});
+}
+
 TEST(Port, SetupPortOnAClosedPortReportsTheSystemCode) {
     CHCT_COMM link;
     EXPECT_FALSE(link.SetupPort(7, 6, 12000, 4096));
