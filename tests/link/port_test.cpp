@@ -32,6 +32,7 @@ TEST(Port, OpenTwiceMissingDeviceAndUnknownNumber) {
     EXPECT_EQ(link.OpenPort("/dev/tarn-no-such-port", kLinkBaudCode, kLinkProtocolCode), 0);
     EXPECT_EQ(ErrorOf(link),
               "Com port open Failed !\nThere is no port /dev/tarn-no-such-port (is the USB bridge plugged in?)");
+    EXPECT_EQ(link.LastFault(), (LinkFault{PortError, ENOENT}));
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.OpenPort(9, kLinkBaudCode, kLinkProtocolCode), 0) << "no device behind 9";
     EXPECT_EQ(ErrorOf(link), "Com port open Failed !\nNo device is known as port 9");
@@ -47,6 +48,7 @@ TEST(Port, TwoLinksNeverShareAPort) {
     EXPECT_EQ(ErrorOf(second),
               "Com port open Failed !\nThe port " + drive.Path() + " is in use by another program");
     EXPECT_EQ(second.OpenError(), EBUSY);
+    EXPECT_EQ(second.LastFault(), (LinkFault{PortError, EBUSY}));
     first.ClosePort(true);
     EXPECT_EQ(second.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
     EXPECT_EQ(second.OpenError(), 0);
@@ -148,6 +150,7 @@ TEST(Port, SetupPortOnAClosedPortReportsTheSystemCode) {
     CHCT_COMM link;
     EXPECT_FALSE(link.SetupPort(7, 6, 12000, 4096));
     EXPECT_EQ(ErrorOf(link), "DCB Set Error ! Code = 9");  // bad descriptor
+    EXPECT_EQ(link.LastFault(), (LinkFault{PortError, EBADF}));
 }
 
 TEST(Port, AutoDetectReadsTheStationAndLeavesThePortClosed) {
@@ -180,6 +183,7 @@ TEST(Port, AutoDetectFailures) {
     EXPECT_FALSE(link.AutoDetect(3, &station, &baud, &protocol));
     EXPECT_EQ(ErrorOf(link),
               "Auto Detection Baud/Protocol Failed !\n\nComm port read Error !");
+    EXPECT_EQ(link.LastFault(), LinkFault{TimeOut});
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(drive.Requests().size(), 3u);
 
@@ -201,6 +205,7 @@ TEST(Port, RequestsWithoutAnOpenPortAreNotTaken) {
     auto t0 = Clock::now();
     EXPECT_FALSE(link.Read_Reg_RTU(1, 0, 1, &value));
     EXPECT_EQ(ErrorOf(link), " Comm port Sending Failed !");
+    EXPECT_EQ(link.LastFault(), LinkFault{TimeOut});
     EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(1600));
 }
 
