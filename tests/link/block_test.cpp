@@ -1,5 +1,6 @@
 // Block download (0xF5) and upload (0xF6): request bytes, chunking, the traces
 // left in the last message, and the reply checks.
+#include <cstring>
 #include <numeric>
 
 #include "link/link_packet.h"
@@ -20,6 +21,14 @@ std::vector<std::pair<int, int>> Blocks(const std::vector<Bytes>& sent) {
     std::vector<std::pair<int, int>> blocks;
     for (const auto& f : sent) blocks.emplace_back(f[4] << 8 | f[5], (f[2] - 3) / 2);
     return blocks;
+}
+
+// An upload reply of four words' length (its CRC to come) with the given
+// function and length bytes.
+Bytes UploadReply(uint8_t function, uint8_t length) {
+    Bytes reply{0x01, function, length};
+    reply.resize(14, 0);
+    return reply;
 }
 
 }  // namespace
@@ -69,25 +78,9 @@ TEST_F(LinkTest, DownloadStopsAtTheFirstFailedBlock) {
     EXPECT_FALSE(link.Download_Data(1, 2, 12, words.data()));
     EXPECT_EQ(Error().substr(0, 37), "Download Err ! Not Supported !\nCMD : ");
     EXPECT_NE(Error().find("\nIN  : 01 75 0D 02 00 05 "), std::string::npos);
+    EXPECT_EQ(Fault().kind, Exception);
     // One good block, three attempts of the second, and no third block.
     EXPECT_EQ(Blocks(Sent()), (std::vector<std::pair<int, int>>{{0, 5}, {5, 5}, {5, 5}, {5, 5}}));
-}
-
-TEST_F(LinkTest, DownloadReplyChecks) {
-    const auto words = Words(2);
-    ReplyWith({0x01, 0xF5, 0x07});
-    EXPECT_FALSE(link.Download_Block(1, 1, 0, 2, words.data()));
-    EXPECT_EQ(Error().substr(0, 25), "Read Data Length Error !\n");
-    ReplyWith({0x01, 0xF5, 0x07, 0x01, 0x00, 0x00, 0x00, 0x00}, false);
-    EXPECT_FALSE(link.Download_Block(1, 1, 0, 2, words.data()));
-    EXPECT_EQ(Error().substr(0, 23), "Read CRC Check Error !\n");
-    drive.SetReplyHook(nullptr);
-    drive.SetFaults({.dropReplies = -1});
-    EXPECT_FALSE(link.Download_Block(1, 1, 0, 2, words.data()));
-    EXPECT_EQ(Error().substr(0, 23), "Comm port read Error !\n");
-    EXPECT_NE(Error().find("\nIN  : \n"), std::string::npos) << "nothing came back";
-    const auto many = Words(48);
-    EXPECT_FALSE(link.Download_Block_RTU(1, 1, 0, 48, many.data())) << "more than the request holds";
 }
 
 TEST_F(LinkTest, UploadBlockReadsWhatWasDownloaded) {
@@ -100,7 +93,8 @@ TEST_F(LinkTest, UploadBlockReadsWhatWasDownloaded) {
     EXPECT_EQ(request.size(), 9u);
 }
 
-TEST_F(LinkTest, UploadReplyChecks) {
+TEST_F(LinkTest, BlockReplyChecks) {
+    const auto words = Words(2);
     uint16_t out[4] = {9, 9, 9, 9};
     // Four words expect 16 bytes; a length byte of 5 returns one word once the
     // CRC over the first 8 bytes has passed.
@@ -112,28 +106,50 @@ TEST_F(LinkTest, UploadReplyChecks) {
     EXPECT_EQ(out[0], 0x1285);
     EXPECT_EQ(out[1], 9);
 
-    oneWord[2] = 0x06;
-    ReplyWith(oneWord, false);
-    EXPECT_FALSE(link.Upload_Block(1, 6, 0, 4, out));
-    EXPECT_EQ(Error(), "Upload Err ! Data Length Error !");
-    oneWord[2] = 0x05;
-    oneWord[1] = 0x76;
-    ReplyWith(oneWord, false);
-    EXPECT_FALSE(link.Upload_Block(1, 6, 0, 4, out));
-    EXPECT_EQ(Error(), "Upload Err ! Not Supported !");
-    // A 5-byte reply passes the length test and is judged by what follows.
-    ReplyWith({0x01, 0xF6, 0x03});
-    EXPECT_FALSE(link.Upload_Block(1, 6, 0, 4, out));
-    EXPECT_EQ(Error(), "Upload Err ! Data Length Error !");
-    ReplyWith({0x01, 0xF6, 0x05, 0x06});
-    EXPECT_FALSE(link.Upload_Block(1, 6, 0, 4, out));
-    EXPECT_EQ(Error(), "Read Data Length Error !");
-    // A length byte pointing past the reply never overruns the caller's words.
-    Bytes tooLong{0x01, 0xF6, 0xFF, 0x06, 0x00, 0x00};
-    tooLong.resize(16, 0);
-    ReplyWith(tooLong, false);
-    EXPECT_FALSE(link.Upload_Block(1, 6, 0, 4, out));
-    EXPECT_EQ(Error(), "Read CRC Check Error !");
+    const struct {
+        bool upload;
+        Bytes reply;
+        bool appendCrc;
+        const char* message;  // a download's is followed by its traces
+        LinkFaultKind kind;
+    } kCases[] = {
+        {false, {0x01, 0xF5, 0x07}, true, "Read Data Length Error !\n", PacketCheck},
+        {false, {0x01, 0xF5, 0x07, 0x01, 0x00, 0x00, 0x00, 0x00}, false, "Read CRC Check Error !\n", Crc},
+        {true, UploadReply(0xF6, 0x06), true, "Upload Err ! Data Length Error !", PacketCheck},
+        {true, UploadReply(0x76, 0x0B), true, "Upload Err ! Not Supported !", Exception},
+        // A 5-byte reply passes the length test and is judged by what follows.
+        {true, {0x01, 0xF6, 0x03}, true, "Upload Err ! Data Length Error !", PacketCheck},
+        {true, {0x01, 0xF6, 0x05, 0x06}, true, "Read Data Length Error !", PacketCheck},
+        {true, UploadReply(0xF6, 0xFF), true, "Read CRC Check Error !", Crc},  // never past the caller's words
+    };
+    for (const auto& c : kCases) {
+        ReplyWith(c.reply, c.appendCrc);
+        EXPECT_FALSE(c.upload ? link.Upload_Block(1, 6, 0, 4, out) : link.Download_Block(1, 1, 0, 2, words.data()));
+        EXPECT_EQ(c.upload ? Error() : Error().substr(0, std::strlen(c.message)), c.message);
+        EXPECT_EQ(Fault().kind, c.kind) << c.message;
+    }
+    drive.SetReplyHook(nullptr);
+    drive.SetFaults({.dropReplies = -1});
+    EXPECT_FALSE(link.Download_Block(1, 1, 0, 2, words.data()));
+    EXPECT_EQ(Error().substr(0, 23), "Comm port read Error !\n");
+    EXPECT_NE(Error().find("\nIN  : \n"), std::string::npos) << "nothing came back";
+    EXPECT_EQ(Fault(), LinkFault{TimeOut});
+    const auto many = Words(48);
+    EXPECT_FALSE(link.Download_Block_RTU(1, 1, 0, 48, many.data())) << "more than the request holds";
+    EXPECT_EQ(Fault(), LinkFault{Request});
+}
+
+TEST_F(LinkTest, InAsciiTheBlockFunctionsAndTheTripleReadDoNothing) {
+    ASSERT_TRUE(link.SetupPort(1, 3, 12000, 4096));  // 9600 baud, ASCII
+    drive.SetAsciiFraming(true);
+    uint16_t words[2] = {7, 7};
+    EXPECT_TRUE(link.Upload_Block(1, 3, 0, 2, words));
+    EXPECT_EQ(words[0], 7);
+    EXPECT_TRUE(link.Download_Data(1, 3, 2, words));
+    uint16_t a = 0, b = 0, c = 0;
+    EXPECT_FALSE(link.Read_Triple(1, &a, &b, &c));
+    EXPECT_EQ(Error(), "") << "no message of its own";
+    EXPECT_TRUE(drive.Requests().empty());
 }
 
 }  // namespace tarn::test

@@ -40,6 +40,14 @@ TEST(Frames, HexTraceIsBoundedTo66Bytes) {
     EXPECT_EQ(ToUtf8(trace.substr(0, 6)), "0F AB ");
 }
 
+TEST(Frames, TextTraceShowsLineEnds) {
+    const std::string text = ":010302000002F8\r\n";
+    EXPECT_EQ(ToUtf8(TextTrace(reinterpret_cast<const uint8_t*>(text.data()), text.size())),
+              ":010302000002F8\\CR\\LF");
+    const std::string longText(300, 'A');
+    EXPECT_EQ(TextTrace(reinterpret_cast<const uint8_t*>(longText.data()), longText.size()).size(), 199u);
+}
+
 TEST(Frames, BusMonitorTextOfEachFunction) {
     struct Case {
         bool request;

@@ -20,10 +20,16 @@ void LinkTest::ReplyText(const std::string& text) {
     });
 }
 
-void LinkTest::ReplyLine(const Bytes& bytes) {
+void LinkTest::ReplyFramed(const Bytes& bytes, bool swapCheck) {
     Bytes withCrc = bytes;
     sim::AppendFrameCrc(withCrc);
-    ReplyText(sim::AsciiReplyText(withCrc));
+    if (link.IsRtu()) {
+        if (swapCheck) std::swap(withCrc.end()[-2], withCrc.end()[-1]);
+        return ReplyWith(withCrc, false);
+    }
+    std::string line = sim::AsciiReplyText(withCrc);
+    if (swapCheck) std::swap(line.end()[-4], line.end()[-3]);
+    ReplyText(line);
 }
 
 std::string LinkTest::Error() { return ErrorOf(link); }

@@ -30,12 +30,12 @@ protected:
     // Answers every request with `rtu` (its CRC appended when asked) in a
     // type-0 packet, instead of the drive's own reply.
     void ReplyWith(Bytes rtu, bool appendCrc = true);
-    // Answers every request with `text` as it stands, or with `bytes` as an
-    // ASCII line with a correct LRC.
+    // Answers every request with `text` as it stands.
     void ReplyText(const std::string& text);
-    void ReplyLine(const Bytes& bytes);
-    // ReplyWith or ReplyLine, as the link is framed.
-    void ReplyFramed(const Bytes& bytes) { link.IsRtu() ? ReplyWith(bytes) : ReplyLine(bytes); }
+    // Answers with `bytes` as the link is framed: in a packet with their CRC,
+    // or as an ASCII line with its LRC. `swapCheck` swaps the CRC's two bytes
+    // or the LRC's two digits.
+    void ReplyFramed(const Bytes& bytes, bool swapCheck = false);
     // The frames the drive received, as bytes.
     std::vector<Bytes> Sent();
 

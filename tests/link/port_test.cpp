@@ -32,6 +32,7 @@ TEST(Port, OpenTwiceMissingDeviceAndUnknownNumber) {
     EXPECT_EQ(link.OpenPort("/dev/tarn-no-such-port", kLinkBaudCode, kLinkProtocolCode), 0);
     EXPECT_EQ(ErrorOf(link),
               "Com port open Failed !\nThere is no port /dev/tarn-no-such-port (is the USB bridge plugged in?)");
+    EXPECT_EQ(link.LastFault(), (LinkFault{PortError, ENOENT}));
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.OpenPort(9, kLinkBaudCode, kLinkProtocolCode), 0) << "no device behind 9";
     EXPECT_EQ(ErrorOf(link), "Com port open Failed !\nNo device is known as port 9");
@@ -47,6 +48,7 @@ TEST(Port, TwoLinksNeverShareAPort) {
     EXPECT_EQ(ErrorOf(second),
               "Com port open Failed !\nThe port " + drive.Path() + " is in use by another program");
     EXPECT_EQ(second.OpenError(), EBUSY);
+    EXPECT_EQ(second.LastFault(), (LinkFault{PortError, EBUSY}));
     first.ClosePort(true);
     EXPECT_EQ(second.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
     EXPECT_EQ(second.OpenError(), 0);
@@ -118,10 +120,37 @@ TEST_F(LinkTest, SetupPortAppliesEveryCode) {
     EXPECT_FALSE(link.IsRtu());
 }
 
+TEST_F(LinkTest, EveryProtocolCodeWorksAndTheReceiveThreadKeepsOffAsciiLines) {
+    drive.Model().SetRegister(0x20, 0x4321);
+    for (int code = 0; code <= 9; ++code) {
+        ASSERT_TRUE(link.SetupPort(1, code, 12000, 4096));  // 9600 baud
+        drive.SetAsciiFraming(!link.IsRtu());
+        EXPECT_EQ(link.IsRtu(), code >= 6) << code;
+        for (int i = 0; i < 5; ++i) {
+            uint16_t word = 0;
+            ASSERT_TRUE(link.Read_Reg(1, 0x20, 1, &word)) << "code " << code << ": " << Error();
+            EXPECT_EQ(word, 0x4321);
+        }
+    }
+}
+
+TEST(Port, AsciiWriteToALostLineFails) {
+    auto drive = std::make_unique<sim::VirtualDrive>();
+    drive->SetAsciiFraming(true);
+    CHCT_COMM link;
+    ASSERT_EQ(link.OpenPort(drive->Path(), 1, 3), 1);  // 9600 baud, ASCII 8N2
+    drive.reset();
+    uint16_t word = 0;
+    EXPECT_FALSE(link.Read_Reg(1, 0, 1, &word));
+    EXPECT_EQ(ErrorOf(link), " Comm port Sending Failed !");
+    EXPECT_EQ(link.LastFault(), LinkFault{PortLost});
+}
+
 TEST(Port, SetupPortOnAClosedPortReportsTheSystemCode) {
     CHCT_COMM link;
     EXPECT_FALSE(link.SetupPort(7, 6, 12000, 4096));
     EXPECT_EQ(ErrorOf(link), "DCB Set Error ! Code = 9");  // bad descriptor
+    EXPECT_EQ(link.LastFault(), (LinkFault{PortError, EBADF}));
 }
 
 TEST(Port, AutoDetectReadsTheStationAndLeavesThePortClosed) {
@@ -154,6 +183,7 @@ TEST(Port, AutoDetectFailures) {
     EXPECT_FALSE(link.AutoDetect(3, &station, &baud, &protocol));
     EXPECT_EQ(ErrorOf(link),
               "Auto Detection Baud/Protocol Failed !\n\nComm port read Error !");
+    EXPECT_EQ(link.LastFault(), LinkFault{TimeOut});
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(drive.Requests().size(), 3u);
 
@@ -175,6 +205,7 @@ TEST(Port, RequestsWithoutAnOpenPortAreNotTaken) {
     auto t0 = Clock::now();
     EXPECT_FALSE(link.Read_Reg_RTU(1, 0, 1, &value));
     EXPECT_EQ(ErrorOf(link), " Comm port Sending Failed !");
+    EXPECT_EQ(link.LastFault(), LinkFault{TimeOut});
     EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(1600));
 }
 

@@ -26,40 +26,43 @@ protected:
     }
 };
 
-TEST_F(ReceiveTest, FindsThePacketBehindNoiseOtherPacketsAndPauses) {
-    // Bytes that are no start mark, a start mark with a length above 100, and a
-    // packet of another type are all passed over: one request each time.
-    drive.SetFaults({.noisyReplies = 1, .noise = {0x11, 0x00, 0xFE, 0xC8, 0x7F}});
-    EXPECT_TRUE(ReadsCorrectly());
-    drive.SetFaults({.foreignPackets = 1});
-    EXPECT_TRUE(ReadsCorrectly());
-    drive.SetFaults({.splitReplies = 1, .splitPieces = 4, .splitPauseMs = 20});
-    EXPECT_TRUE(ReadsCorrectly());
-    // FE FE L: the second 0xFE is the start mark.
-    drive.SetFaults({.noisyReplies = 1, .noise = {0xFE}});
-    EXPECT_TRUE(ReadsCorrectly());
-    // Long noise runs past the 110-byte bound and is scanned afresh.
-    sim::Bytes junk(250);
+TEST_F(ReceiveTest, FindsThePacketBehindWhatElseIsOnTheLine) {
+    sim::Bytes junk(250);  // runs past the 110-byte bound and is scanned afresh
     for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i % 0xFD);
-    drive.SetFaults({.noisyReplies = 1, .noise = junk});
-    EXPECT_TRUE(ReadsCorrectly());
-    EXPECT_EQ(drive.Requests().size(), 5u);
+    const struct {
+        const char* what;
+        sim::Faults faults;
+        size_t requests;
+    } kCases[] = {
+        {"bytes that are no start mark, a start mark with a length above 100",
+         {.noisyReplies = 1, .noise = {0x11, 0x00, 0xFE, 0xC8, 0x7F}}, 1},
+        {"a packet of another type", {.foreignPackets = 1}, 1},
+        {"pauses", {.splitReplies = 1, .splitPieces = 4, .splitPauseMs = 20}, 1},
+        {"FE FE L: the second 0xFE is the start mark", {.noisyReplies = 1, .noise = {0xFE}}, 1},
+        {"long noise", {.noisyReplies = 1, .noise = junk}, 1},
+        // A type-0 packet with a wrong X byte is dropped: that attempt times out.
+        {"a wrong X byte", {.corruptChecks = 1}, 2},
+        // Would swallow the replies to every attempt after it, but a request
+        // going out starts the scanner afresh.
+        {"a start mark and a length of 100", {.noisyReplies = 1, .noise = {0xFE, 100}}, 2},
+    };
+    for (const auto& c : kCases) {
+        drive.ClearRequests();
+        drive.SetFaults(c.faults);
+        EXPECT_TRUE(ReadsCorrectly()) << c.what;
+        EXPECT_EQ(drive.Requests().size(), c.requests) << c.what;
+    }
 }
 
-TEST_F(ReceiveTest, BadChecksAndEmptyPacketsDeliverNothing) {
-    // A type-0 packet with a wrong X byte is dropped: the first attempt times out.
-    drive.SetFaults({.corruptChecks = 1});
-    EXPECT_TRUE(ReadsCorrectly());
-    EXPECT_EQ(drive.Requests().size(), 2u);
-
+TEST_F(ReceiveTest, AnEmptyPacketDeliversNothing) {
     // L = 3: an empty response, which leaves the length at 0.
-    drive.ClearRequests();
     drive.SetReplyHook([](const sim::LoggedRequest&, const Bytes&) -> std::optional<Bytes> {
         return WrapLinkPacket(kLinkTypeRtuResponse, {});
     });
     uint16_t word = 0;
     EXPECT_FALSE(link.Read_Reg(1, 0x10, 1, &word));
     EXPECT_EQ(Error(), "Comm port read Error !");
+    EXPECT_EQ(Fault(), LinkFault{TimeOut});
     EXPECT_EQ(drive.Requests().size(), 3u);
 }
 
@@ -101,15 +104,6 @@ TEST_F(ReceiveTest, ALateStationQueryNeverAnswersAReadAfterReconnecting) {
     ASSERT_EQ(link.OpenPort(drive.Path(), kLinkBaudCode, kLinkProtocolCode), 1);
     ASSERT_TRUE(link.Read_Reg(1, 0x10, 1, &word)) << Error();
     EXPECT_EQ(word, 0x1285);
-}
-
-TEST_F(ReceiveTest, APacketNeverSpansARequest) {
-    // Noise with a start mark and a length of 100 would swallow the replies to
-    // every attempt after it; a request going out starts the scanner afresh,
-    // so that only the attempt the noise hit is lost.
-    drive.SetFaults({.noisyReplies = 1, .noise = {0xFE, 100}});
-    EXPECT_TRUE(ReadsCorrectly());
-    EXPECT_EQ(drive.Requests().size(), 2u);
 }
 
 namespace {
