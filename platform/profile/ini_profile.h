@@ -5,6 +5,7 @@
 // in the same directory, flushed to disk, renamed over the old one, while an
 // advisory lock on the directory keeps two writers from losing each other's keys.
 // A missing, unreadable or damaged file reads as defaults.
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -35,6 +36,21 @@ public:
         std::u16string_view section) const override;
 
 private:
+    // Held while a writer reads, changes and replaces the file; kept apart from
+    // writers in other processes as the system allows.
+    class WriterLock {
+    public:
+        explicit WriterLock(const std::filesystem::path& file);
+        ~WriterLock();
+        WriterLock(const WriterLock&) = delete;
+        WriterLock& operator=(const WriterLock&) = delete;
+        bool Held() const { return m_held; }
+
+    private:
+        intptr_t m_handle = -1;  // a descriptor, or a Windows HANDLE
+        bool m_held = false;
+    };
+
     std::filesystem::path Directory() const;
     IniDocument Load() const;
     bool Store(const IniDocument& doc) const;

@@ -67,11 +67,22 @@ std::filesystem::path HomeDirectory() {
 
 }  // namespace
 
-IniProfile::IniProfile(std::filesystem::path file) : m_path(std::move(file)) {}
+IniProfile::WriterLock::WriterLock(const std::filesystem::path& file) {
+    std::filesystem::path dir = file.parent_path();
+    if (dir.empty()) dir = ".";
+    // A lock on the directory: it outlives the file that each write replaces.
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    m_handle = fd;
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    m_held = rc == 0;
+}
 
-std::filesystem::path IniProfile::Directory() const {
-    std::filesystem::path dir = m_path.parent_path();
-    return dir.empty() ? std::filesystem::path(".") : dir;
+IniProfile::WriterLock::~WriterLock() {
+    if (m_handle >= 0) ::close(static_cast<int>(m_handle));  // closing releases the lock
 }
 
 IniDocument IniProfile::Load() const {
@@ -99,54 +110,6 @@ bool IniProfile::Store(const IniDocument& doc) const {
     UniqueFd fd(::open(replacement.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
     if (fd.Get() < 0 || !WriteAll(fd.Get(), doc.Serialise()) || !fd.Reset()) return false;
     return replacement.Commit() == 0;
-}
-
-int IniProfile::GetProfileInt(std::u16string_view section, std::u16string_view entry,
-                              int def) const {
-    std::lock_guard lock(m_mutex);
-    auto text = Load().Find(section, entry);
-    return text ? ParseProfileInt(*text, def) : def;
-}
-
-bool IniProfile::WriteProfileInt(std::u16string_view section, std::u16string_view entry,
-                                 int value) {
-    return WriteProfileString(section, entry, Widen(std::to_string(value)));
-}
-
-std::u16string IniProfile::GetProfileString(std::u16string_view section, std::u16string_view entry,
-                                            std::u16string_view def) const {
-    std::lock_guard lock(m_mutex);
-    auto text = Load().Find(section, entry);
-    return text ? *text : std::u16string(def);
-}
-
-bool IniProfile::WriteProfileString(std::u16string_view section, std::u16string_view entry,
-                                    std::u16string_view value) {
-    if (!IniDocument::IsValidSectionName(section) || !IniDocument::IsValidKeyName(entry) ||
-        m_path.empty())
-        return false;
-    std::lock_guard lock(m_mutex);
-    const std::filesystem::path dir = Directory();
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    UniqueFd dirLock(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirLock.Get() < 0) return false;
-    int rc;
-    do {
-        rc = ::flock(dirLock.Get(), LOCK_EX);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) return false;
-
-    IniDocument doc = Load();
-    if (doc.Find(section, entry) == std::u16string(value)) return true;
-    doc.Set(section, entry, value);
-    return Store(doc);
-}
-
-std::vector<std::pair<std::u16string, std::u16string>> IniProfile::GetProfileSection(
-    std::u16string_view section) const {
-    std::lock_guard lock(m_mutex);
-    return Load().SectionEntries(section);
 }
 
 std::filesystem::path DefaultProfilePath(std::u16string_view registryKey,
