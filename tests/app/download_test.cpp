@@ -1,5 +1,7 @@
 // The download from the main dialog: loading the image, the checks before the
 // write, the write's log, and every way it stops.
+#include <fstream>
+
 #include "dialog_fixture.h"
 #include "tests/common/gate_clock.h"
 #include "tests/common/sample_image.h"
@@ -127,11 +129,8 @@ TEST_F(DownloadTest, AFailedStepShowsItsMessageThenFail) {
 }
 
 TEST_F(DownloadTest, RefusedImagesShowTheContainerMessage) {
-    std::FILE* f = std::fopen((dir / "short.tkw").c_str(), "wb");
-    std::fputs("IASH0123456", f);
-    std::fclose(f);
-    view->texts[IDC_FILE] = FromUtf8((dir / "short.tkw").string());
-    dlg->OnEnChangeFile();
+    std::ofstream(dir / "short.tkw") << "IASH0123456";
+    Load(dir / "short.tkw");
     EXPECT_EQ(view->boxes, std::vector<std::string>{"The Content is error"});
     EXPECT_FALSE(dlg->m_bImageLoaded);
     EXPECT_FALSE(view->enabled[IDC_CHK_DH]);
@@ -188,15 +187,13 @@ TEST_F(DownloadTest, ALaterImageLeavesNothingOfTheEarlierOne) {
     identity.SetDefaults();
     const std::u16string second = FromUtf8((dir / "plain.tkw").string());
     ASSERT_TRUE(WriteImageFile(second, identity, plain));
-    view->texts[IDC_FILE] = second;
-    dlg->OnEnChangeFile();
+    Load(dir / "plain.tkw");
     EXPECT_EQ(view->texts[IDC_PART_NUMBER], u"");
     EXPECT_TRUE(dlg->Configuration().MachineKey.empty()) << "a later Program download would use no key";
     EXPECT_EQ(dlg->Configuration().SectionDH_Size.image, 0);
 
     // A field that names no image: nothing is loaded, and a Download loads before it writes.
-    view->texts[IDC_FILE] = FromUtf8((dir / "missing.tkw").string());
-    dlg->OnEnChangeFile();
+    Load(dir / "missing.tkw");
     EXPECT_FALSE(dlg->ImageLoaded());
     ASSERT_TRUE(Download());
     EXPECT_EQ(dlg->LastDownload().result, TransferOutcome::Result::NotStarted);

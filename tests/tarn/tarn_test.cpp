@@ -203,9 +203,7 @@ TEST_F(TarnTest, RefusedAndFailedRunsExitOneWithTheReasonOnStderr) {
     EXPECT_EQ(noPort.status, 1);
     EXPECT_NE(noPort.err.find("no serial port"), std::string::npos);
     EXPECT_EQ(noPort.out, "");
-    std::FILE* junk = std::fopen(dir.Path("junk.tkw").c_str(), "w");
-    std::fputs("not an image", junk);
-    std::fclose(junk);
+    std::ofstream(dir.Path("junk.tkw")) << "not an image";
     const TarnResult notImage = Tarn({"inspect", dir.Path("junk.tkw")});
     EXPECT_EQ(notImage.status, 1);
     EXPECT_NE(notImage.err.find("junk.tkw"), std::string::npos);
