@@ -59,4 +59,29 @@ void DialogTest::StartDialog(bool listDrive, std::optional<PortRoots> ports) {
     }
 }
 
+void DialogTest::StartOnline() {
+    StartDialog();
+    PressOnline();
+    ASSERT_TRUE(dlg->m_bOnline);
+}
+
+std::vector<std::string> DialogTest::Upload(const std::filesystem::path& target) {
+    host.uploadScript = [target](RecordingView& upload, CDlgToolkitUpload& dialog) {
+        upload.saveAs = FromUtf8(target.string());
+        dialog.OnBnClickedUpload();
+    };
+    dlg->OnBnClickedGenerate();
+    return host.uploadLog;
+}
+
+void DialogTest::Load(const std::filesystem::path& image) {
+    view->texts[IDC_FILE] = FromUtf8(image.string());
+    dlg->OnEnChangeFile();
+}
+
+bool DialogTest::Download(int timeoutMs) {
+    dlg->OnBnClickedDownload();
+    return view->PumpUntil([&] { return !dlg->IsBusy(); }, timeoutMs);
+}
+
 }  // namespace tarn::test

@@ -28,12 +28,11 @@ public:
         return confirmAnswer;
     }
     void RunUploadDialog(CDlgToolkitUpload& dialog) override;
-    void RunAboutDialog() override { ++abouts; }
+    void RunAboutDialog() override {}
     void RunTableDialog(const TableReport& report) override { tables.push_back(report); }
 
     int confirmAnswer = IDOK;
     int confirms = 0;
-    int abouts = 0;
     std::function<void(RecordingView&, CDlgToolkitUpload&)> uploadScript;
     std::vector<std::string> uploadLog;
     std::vector<std::string> uploadBoxes;
@@ -52,6 +51,15 @@ protected:
     void StartDialog(bool listDrive = true, std::optional<PortRoots> ports = std::nullopt);
     // Presses Online and waits for the result.
     void PressOnline() { dlg->OnBnClickedOnline(); }
+    // StartDialog, then Online; the drive must answer.
+    void StartOnline();
+    // "Generate *.tkw" with the upload dialog's boxes as they come and `target`
+    // chosen; the upload dialog's log.
+    std::vector<std::string> Upload(const std::filesystem::path& target);
+    // The image typed into the file field.
+    void Load(const std::filesystem::path& image);
+    // Presses Download; false when the write has not ended within `timeoutMs`.
+    bool Download(int timeoutMs = 30000);
     std::vector<std::string> Log() const { return view->Log(IDC_LOG); }
     std::vector<std::string> Traffic() { return TakeRequestLines(*drive); }
 

@@ -36,21 +36,10 @@ protected:
         fs::remove(bridge);
         fs::create_symlink(drive->Path(), bridge);
     }
-    // Runs an upload to `target` with every box ticked; the upload dialog's log.
-    std::vector<std::string> Upload(const fs::path& target) {
-        host.uploadScript = [target](RecordingView& upload, CDlgToolkitUpload& dialog) {
-            upload.saveAs = FromUtf8(target.string());
-            dialog.OnBnClickedUpload();
-        };
-        dlg->OnBnClickedGenerate();
-        return host.uploadLog;
-    }
     // Loads the image and downloads it; false when the write does not end in time.
     bool Download(const fs::path& image) {
-        view->texts[IDC_FILE] = FromUtf8(image.string());
-        dlg->OnEnChangeFile();
-        dlg->OnBnClickedDownload();
-        return view->PumpUntil([&] { return !dlg->IsBusy(); }, 20000);
+        Load(image);
+        return DialogTest::Download(20000);
     }
 
     fs::path bridge;

@@ -14,23 +14,9 @@ namespace {
 
 class SafetyTest : public DialogTest {
 protected:
-    void Start() {
-        StartDialog();
-        PressOnline();
-        ASSERT_TRUE(dlg->m_bOnline);
-    }
-    void Upload(const std::filesystem::path& target) {
-        host.uploadScript = [target](RecordingView& upload, CDlgToolkitUpload& dialog) {
-            upload.saveAs = FromUtf8(target.string());
-            dialog.OnBnClickedUpload();
-        };
-        dlg->OnBnClickedGenerate();
-    }
     void Download(const std::filesystem::path& image) {
-        view->texts[IDC_FILE] = FromUtf8(image.string());
-        dlg->OnEnChangeFile();
-        dlg->OnBnClickedDownload();
-        ASSERT_TRUE(view->PumpUntil([&] { return !dlg->IsBusy(); }));
+        Load(image);
+        ASSERT_TRUE(DialogTest::Download());
     }
     uint16_t Param(int group, int item, int axis) {
         uint16_t words[2] = {};
@@ -52,7 +38,7 @@ protected:
 }  // namespace
 
 TEST_F(SafetyTest, ASnapshotBeforeTheDownloadIsTheWayBack) {
-    Start();
+    StartOnline();
     const auto image = dir / "a.tkw";
     Upload(image);  // every parameter as the drive holds it now
     SetParam(1, 5, 0, 77);
@@ -86,7 +72,7 @@ TEST_F(SafetyTest, ASnapshotBeforeTheDownloadIsTheWayBack) {
 }
 
 TEST_F(SafetyTest, NoSnapshotNoWrite) {
-    Start();
+    StartOnline();
     const auto image = dir / "a.tkw";
     Upload(image);
     std::ofstream(dir / "file") << "x";
@@ -107,11 +93,10 @@ TEST_F(SafetyTest, NoSnapshotNoWrite) {
 // Compare from the window's menu, and verify after a download: a drive that
 // matches, one parameter changed, a drive that drops the block writes.
 TEST_F(SafetyTest, CompareAndVerifyFromTheWindow) {
-    Start();
+    StartOnline();
     const auto image = dir / "a.tkw";
     Upload(image);
-    view->texts[IDC_FILE] = FromUtf8(image.string());
-    dlg->OnEnChangeFile();
+    Load(image);
     auto compare = [&] {
         host.tables.clear();
         dlg->OnSysCommand(IDM_COMPARE_DRIVE);
@@ -155,7 +140,7 @@ TEST_F(SafetyTest, CompareAndVerifyFromTheWindow) {
 }
 
 TEST_F(SafetyTest, ADamagedHistoryLineIsSkippedWithAWarning) {
-    Start();
+    StartOnline();
     std::filesystem::create_directories(dir / "data");
     std::ofstream(dir / "data" / "history.jsonl") << "{not json\n";
     Upload(dir / "a.tkw");
@@ -168,7 +153,7 @@ TEST_F(SafetyTest, ADamagedHistoryLineIsSkippedWithAWarning) {
 TEST_F(SafetyTest, AHistoryThatCannotBeWrittenIsSaidOnceAndStopsNothing) {
     std::ofstream(dir / "file") << "x";
     dataFolder = dir / "file" / "data";  // below a file: cannot be made
-    Start();
+    StartOnline();
     Upload(dir / "b.tkw");
     Upload(dir / "c.tkw");
     EXPECT_TRUE(dlg->LastUpload().Finished());

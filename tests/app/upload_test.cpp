@@ -17,9 +17,7 @@ class UploadTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        StartDialog();
-        PressOnline();
-        ASSERT_TRUE(dlg->m_bOnline);
+        StartOnline();
     }
     // Runs "Generate *.tkw" with the given boxes and target file.
     void Generate(bool dh, bool mh, bool para, const std::filesystem::path& target) {

@@ -19,7 +19,7 @@ public:
 
     std::u16string GetText(int id) override { return texts[id]; }
     void SetText(int id, const std::u16string& text) override { texts[id] = text; }
-    void SetTextColor(int id, Rgb color) override { textColors[id] = color; }
+    void SetTextColor(int, Rgb) override {}
     void SetButtonColors(int id, Rgb background, Rgb text) override { buttonColors[id] = {background, text}; }
     bool IsChecked(int id) override { return checked[id]; }
     void SetChecked(int id, bool on) override { checked[id] = on; }
@@ -35,14 +35,12 @@ public:
     void ComboSetSel(int id, int index) override { selection[id] = index; }
     void* ComboGetData(int id, int index) override { return combos[id].at(index).second; }
     void ProgressSetRange(int, int, int) override {}
-    void ProgressSetPos(int id, int position) override { progress[id].push_back(position); }
+    void ProgressSetPos(int, int) override {}
     void SetTimer(int timerId, unsigned) override { timers.push_back(timerId); }
     void KillTimer(int timerId) override { killed.push_back(timerId); }
     int MessageBox(const std::u16string& text, MbButtons buttons, MbIcon icon) override;
-    void SetFileBrowse(int id, const std::u16string& extension, const std::u16string& filter) override {
-        browse[id] = {extension, filter};
-    }
-    void AppendSystemMenuItem(int command, const std::u16string& text) override { systemMenu[command] = text; }
+    void SetFileBrowse(int, const std::u16string&, const std::u16string&) override {}
+    void AppendSystemMenuItem(int, const std::u16string&) override {}
     std::optional<std::u16string> SaveFileDialog(const std::u16string&, const std::u16string&,
                                                  const std::u16string&, SaveFileOptions options) override {
         saveOptions = options;
@@ -56,20 +54,16 @@ public:
     std::vector<std::string> Log(int id) const;
 
     std::map<int, std::u16string> texts;
-    std::map<int, Rgb> textColors;
     std::map<int, std::pair<Rgb, Rgb>> buttonColors;
     std::map<int, bool> checked, enabled, shown;
     std::map<int, std::vector<std::u16string>> lists;
     std::map<int, std::vector<std::pair<std::u16string, void*>>> combos;
     std::map<int, int> selection;
-    std::map<int, std::vector<int>> progress;
     std::vector<int> timers, killed;
     std::vector<std::string> boxes;        // the texts shown
     std::deque<int> answers;               // answers to give, IDOK when empty
     std::optional<std::u16string> saveAs;  // the save-file dialog's answer
     SaveFileOptions saveOptions;
-    std::map<int, std::pair<std::u16string, std::u16string>> browse;  // extension, filter
-    std::map<int, std::u16string> systemMenu;
     bool ended = false;
 
 private:

@@ -3,7 +3,6 @@
 // menu that end the dialog or open the about box.
 #include <unistd.h>
 
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -174,9 +173,6 @@ void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
     StartDialog();
     ShowOnline();
     QTest::keyClicks(Control<FileEdit>(IDC_FILE), path);
-    for (int id : {IDC_CHK_PROGRAM, IDC_CHK_DH, IDC_CHK_MH})
-        QVERIFY(Control<QCheckBox>(id)->isEnabled() && Control<QCheckBox>(id)->isChecked());
-    QVERIFY(!Control<QCheckBox>(IDC_CHK_PARA)->isEnabled() && !Control<QCheckBox>(IDC_CHK_PARA)->isChecked());
     auto* log = Control<QListWidget>(IDC_LOG);
     const QStringList loaded{QStringLiteral("Read data from \"") + path + QStringLiteral("\"..."),
                              QStringLiteral("Load ") + path + QStringLiteral(" ...finished!")};
@@ -204,7 +200,6 @@ void DesktopTest::loadsTheTypedImageAndDownloadsIt() {
     QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Logic().IsBusy(), kLinkWaitMs);
     m_dialog->View().FlushLists();
     // The dialog's log as it is (its lines are the dialog tests'), the last line in view.
-    QCOMPARE(Lines(log).mid(0, 2), loaded);
     QCOMPARE(Lines(log).last(), QStringLiteral("Finished!"));
     QCOMPARE(log->currentRow(), log->count() - 1);
     QVERIFY(!bar->isVisible());

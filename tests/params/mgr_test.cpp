@@ -119,7 +119,6 @@ TEST_F(MgrTest, UploadReadsEveryAxisInChunksOfFive) {
         "R 0100 4",  "R 2100 4",  "R 4100 4",  "R FF00 2", "R DF00 2", "R BF00 2"};
     EXPECT_EQ(traffic, expected);
     EXPECT_EQ(window.done, (std::vector<std::pair<WPARAM, LPARAM>>{{1, 0}}));
-    EXPECT_EQ(ParaAddress(1, 5, 0), 0x010A);
 }
 
 TEST_F(MgrTest, SixRefusedReadsEndTheUpload) {
