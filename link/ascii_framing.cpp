@@ -93,7 +93,7 @@ struct AsciiFraming {
 
     // Writes the request line, reads up to the reply's characters in at most
     // m_nReadPasses + 1 passes and checks the colon.
-    static void Exchange(Link& l, const LinkRequest& r, uint32_t length) {
+    static void Exchange(Link& l, const LinkRequest&, uint32_t length, uint32_t replyLength) {
         size_t written = 0;
         if (!l.m_hCom.Write(l.m_ReqBuf, length, written)) l.Raise(msg::kSendingFailed, PortFault(l));
         l.m_nWritten = static_cast<uint32_t>(written);
@@ -101,7 +101,7 @@ struct AsciiFraming {
         // Positions a short reply does not reach read as zeros, not as an older reply.
         std::memset(l.m_RespBuf, 0, sizeof l.m_RespBuf);
         l.m_nAsciiRecv = 0;
-        size_t wanted = ReplyLength(r);
+        size_t wanted = replyLength;
         for (uint32_t passes = 0; wanted > 0;) {
             size_t got = 0;
             if (!l.m_hCom.Read(l.m_RespBuf + l.m_nAsciiRecv, wanted, got)) l.Raise(msg::kReadError, PortFault(l));

@@ -35,7 +35,7 @@ bool CHCT_COMM_BASE::OneAttempt(const LinkFraming& framing, const LinkRequest& r
         // More words than the request buffer holds cannot be framed at all.
         if (length == 0)
             Raise(request.function == fn::kDownloadBlock ? msg::kDownloadExceedsMax : msg::kWriteExceedsMax, tooMany);
-        framing.exchange(*this, request, length);
+        framing.exchange(*this, request, length, framing.replyLength(request));
         if (!request.waitReply) return true;
         if (auto failure = framing.check(*this, request)) Raise(std::move(failure->message), failure->fault);
         if (out) framing.decode(*this, request, out);

@@ -62,9 +62,11 @@ struct LinkFraming {
     uint32_t (*build)(Link&, const LinkRequest&);
     // The reply awaited: bytes (RTU) or characters (ASCII).
     uint32_t (*replyLength)(const LinkRequest&);
-    // Sends the request and waits for the reply; raises what keeps it from coming.
-    void (*exchange)(Link&, const LinkRequest&, uint32_t length);
-    // The reply's checks in the framing's own order: the first that fails.
+    // Sends `length` request bytes and waits for the reply; raises what keeps
+    // it from coming.
+    void (*exchange)(Link&, const LinkRequest&, uint32_t length, uint32_t replyLength);
+    // The reply's checks in the framing's own order: the first that fails (a
+    // refused single write also leaves its exception code in the link).
     std::optional<LinkFailure> (*check)(Link&, const LinkRequest&);
     // Takes the words a read returns out of the reply.
     void (*decode)(const Link&, const LinkRequest&, uint16_t* out);

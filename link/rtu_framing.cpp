@@ -76,7 +76,9 @@ struct RtuFraming {
         }
     }
 
-    static void Exchange(Link& l, const LinkRequest& r, uint32_t length) {
+    // The link packet delimits the reply; the checks compare its length with
+    // the one awaited.
+    static void Exchange(Link& l, const LinkRequest& r, uint32_t length, uint32_t /*replyLength*/) {
         if (r.waitReply) {
             return l.Exchange(length, r.function == fn::kReadTriple   ? msg::kTripleTimeout
                                       : r.function == fn::kReadConfig ? msg::kCfgReadFail
