@@ -1,6 +1,6 @@
 #pragma once
-// The Modbus side of the drive link: retrying operations, the RTU workers, the
-// block functions, the link lock and the last error message. The serial
+// The Modbus side of the drive link: the retrying operations written once
+// against the framing table, the link lock and the last error message. The serial
 // transport (opening the port, the receive thread) is CHCT_COMM's.
 #include <atomic>
 #include <chrono>
@@ -61,9 +61,8 @@ public:
     bool Upload_Block_RTU(uint8_t station, uint8_t area, uint16_t address, uint8_t count,
                           uint16_t* out) override;
 
-    // One-attempt Modbus ASCII workers: the retrying operations call them when
-    // the link runs an ASCII protocol code. They use the port from the caller's
-    // thread; the receive thread leaves the port alone in ASCII mode.
+    // One attempt of a register operation in ASCII framing, whatever the
+    // link's framing; the retrying operations pick the framing themselves.
     bool Read_Reg_ASCII(uint8_t station, uint16_t address, uint16_t count, uint16_t* out);
     bool Write_Reg_ASCII(uint8_t station, uint16_t address, uint16_t value);
     bool Write_MultiReg_ASCII(uint8_t station, uint16_t address, uint16_t count,
@@ -77,7 +76,9 @@ protected:
     // The framing table's two entries; FramingFor picks one by protocol.
     static const LinkFraming kRtuFraming;
     static const LinkFraming kAsciiFraming;
-    static const LinkFraming& FramingFor(bool rtu);
+    static const LinkFraming& FramingFor(bool rtu) { return rtu ? kRtuFraming : kAsciiFraming; }
+    friend struct RtuFraming;
+    friend struct AsciiFraming;
 
     static constexpr uint32_t kThreadPark = 0;
     static constexpr uint32_t kThreadRun = 10;
@@ -93,45 +94,27 @@ protected:
     // "CMD : <request>\nIN  : <reply>\n"
     std::u16string TraceLines() const;
 
-    // Writes the request text in m_ReqBuf, reads up to `wanted` reply characters
-    // in at most m_nReadPasses + 1 passes and checks the colon; raises on failure.
-    void AsciiExchange(size_t wanted);
-    // The LRC of the reply text in m_RespBuf matches its last-but-three and
-    // last-but-two characters.
-    bool AsciiLrcMatches() const;
-    // A failed read or write of the port: lost, or failing with its error.
-    LinkFault PortFault() const;
-    // An ASCII exception reply with its code, characters 5 and 6.
-    LinkFault AsciiException() const;
     // Records `fault` and raises `message`.
     [[noreturn]] void Raise(const char* message, LinkFault fault);
     [[noreturn]] void Raise(std::u16string message, LinkFault fault);
-    // Raises a failed check of the RTU reply in m_RespBuf; its kind is what
-    // the reply is: spoiled (CRC), the drive's refusal (exception) or else
-    // of the wrong shape.
-    [[noreturn]] void RaiseReply(const char* message);
-    LinkFault ReplyFault() const;
     // No reply: a time-out, or the port lost under the receive thread.
     LinkFault NoReplyFault() const;
     // Clears the response, hands over `length` request bytes and waits for the
     // reply; raises the sending failure or `timeoutMessage`.
     void Exchange(uint32_t length, const char* timeoutMessage);
-    // One attempt of function 0x67, under the link lock.
-    bool ReadTripleAttempt(uint8_t station, uint16_t words[3]);
+    void PurgePort();
+
+    // One attempt in `framing`: build, exchange, check, take the words read
+    // into `out`; a failure is left behind as the framing's rules say.
+    bool OneAttempt(const LinkFraming& framing, const LinkRequest& request, uint16_t* out = nullptr);
+    // Up to m_nRetryLimit attempts in the link's framing, stopping at the
+    // first success; with `lockAcross` the link lock is held around them all.
+    bool Retried(bool lockAcross, const LinkRequest& request, uint16_t* out = nullptr);
+    // Function 0x67: the three words reach the caller only when read.
+    bool ReadTriple(bool retried, uint8_t station, uint16_t* first, uint16_t* second, uint16_t* third);
     // Sends `count` words as blocks of at most 5, at start + index of each block.
     bool DownloadInBlocks(uint8_t station, uint8_t area, uint16_t count, const uint16_t* words,
                           uint16_t start);
-    void PurgePort();
-    template <class OneAttempt>
-    bool Retry(OneAttempt attempt);
-
-    // What a failed attempt leaves behind: its message, the message followed by
-    // the request and reply traces, or the message and a purged port.
-    enum class OnFailure { Store, StoreWithTraces, StoreAndPurge };
-    // Runs one attempt's exchange and checks; a message they raise ends the
-    // attempt, which then returns false.
-    template <class Body>
-    bool Attempt(OnFailure onFailure, Body body);
 
     SerialPort m_hCom;
     std::unique_ptr<std::thread> m_pRecvThread;
@@ -170,26 +153,5 @@ protected:
     std::condition_variable m_cvThread;
     bool m_bParked = true;
 };
-
-template <class OneAttempt>
-bool CHCT_COMM_BASE::Retry(OneAttempt attempt) {
-    m_nTries = 0;
-    do {
-        m_bLastResult = attempt() ? 1 : 0;
-        ++m_nTries;
-    } while (!m_bLastResult && m_nTries < m_nRetryLimit);
-    return m_bLastResult != 0;
-}
-
-template <class Body>
-bool CHCT_COMM_BASE::Attempt(OnFailure onFailure, Body body) {
-    try {
-        return body();
-    } catch (const std::u16string& message) {
-        m_strError = onFailure == OnFailure::StoreWithTraces ? message + u"\n" + TraceLines() : message;
-        if (onFailure == OnFailure::StoreAndPurge) PurgePort();
-        return false;
-    }
-}
 
 }  // namespace tarn
