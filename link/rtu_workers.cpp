@@ -95,9 +95,9 @@ void CHCT_COMM_BASE::PurgePort() {
         m_hCom.Purge();  // the callers use the port themselves
         return;
     }
-    // The receive thread owns the port: it purges before it takes the next request.
-    m_bPurgeWanted = true;
-    m_wake.Signal();
+    // The receive thread owns the port's reading: it purges before the next
+    // request is written.
+    m_mailbox.AskPurge();
 }
 
 bool CHCT_COMM_BASE::Read_Reg_RTU(uint8_t station, uint16_t address, uint16_t count,
