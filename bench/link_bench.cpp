@@ -161,8 +161,8 @@ void SideBySide(int exchanges) {
     // least a master can (one write, one wait, one read).
     std::printf("  The pty's floor on this machine: libmodbus itself needs %.2f x its wire time (%.0f us over it).\n",
                 median[1] / bound[1], median[1] - bound[1]);
-    std::printf("  Our receive thread owns the line, so an exchange wakes it twice and the caller once, where\n"
-                "  libmodbus wakes once: that is the processor share above libmodbus's.\n");
+    std::printf("  Our caller writes its request and our receive thread reads the reply, so an exchange wakes\n"
+                "  the thread once and the caller once, where libmodbus wakes once.\n");
     ours.Stop();
     plain.Stop();
 #else
