@@ -12,8 +12,9 @@
 //   and the reader is parked.
 // - the reader (the link's receive thread): WaitReadable and ReadAvailable,
 //   which hand their error back to their caller and never touch LastError().
-// - either: Purge, which records no error (nobody acts on a failed purge);
-//   ReleaseExclusive and SetTap, from any thread.
+// - Purge: the reader while it runs (callers ask it for one), else the owner;
+//   it records no error, as nobody acts on a failed purge.
+// - ReleaseExclusive and SetTap: any thread.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
