@@ -62,45 +62,32 @@ void CHCT_COMM::ThreadMain() {
     }
 }
 
+// The receive thread reads the port and unwraps the drive's reply packets; the
+// callers write their requests themselves (RequestMailbox), so an exchange
+// wakes this thread only for the reply. It alone reads and purges the port
+// while it runs; purges that callers ask for are done here, before their next
+// request goes out.
 void CHCT_COMM::RecvLoop() {
     PacketScanner scanner;
-    // After a failed read or write: true when the port is gone; any other
-    // error is waited out for 100 ms.
-    auto PortLost = [this] {
-        if (SerialPort::IsFatalError(m_hCom.LastError())) return true;
+    // After a failed read: true when the port is gone; any other error is
+    // waited out for 100 ms.
+    auto PortLost = [](int error) {
+        if (SerialPort::IsFatalError(error)) return true;
         std::this_thread::sleep_for(milliseconds(100));
         return false;
     };
-    uint8_t tx[sizeof m_ReqBuf];
     // Bytes read from the port and not yet taken by the scanner.
     uint8_t stage[256];
     size_t staged = 0, stagedEnd = 0;
     bool fatal = false;
 
     while (m_nThreadCmd == kThreadRun) {
-        if (m_bPurgeWanted.exchange(false)) {
+        if (m_mailbox.PurgeAsked()) {
             m_hCom.Purge();
             scanner.Reset();
             staged = stagedEnd;
+            m_mailbox.Purged();
         }
-        uint32_t txLen = 0;
-        if (m_mailbox.Take(tx, txLen)) {
-            size_t written = 0;
-            bool ok = m_hCom.Write(tx, txLen, written);
-            m_nWritten = static_cast<uint32_t>(written);
-            if (!ok) {
-                if ((fatal = PortLost())) break;
-                continue;
-            }
-            m_mailbox.NoteWritten();
-            // A packet begun before the request went out is none of its reply
-            // (a real drive does not talk over the master); starting afresh
-            // keeps noise that claims a long packet from eating the replies to
-            // the attempts after it.
-            scanner.Reset();
-            staged = stagedEnd;
-        }
-
         if (!m_pFraming.load()->receiveThreadReads) {
             // The workers read the port from the caller's thread;
             // this thread leaves it to them, so it never takes a reply of theirs.
@@ -110,24 +97,29 @@ void CHCT_COMM::RecvLoop() {
             continue;
         }
         if (staged == stagedEnd) {
-            // Block until bytes come, a request is handed over or the command
+            // Block until bytes come, a purge is asked for or the command
             // changes; then take everything the port holds in one read.
             SerialPort::Ready ready;
             size_t got = 0;
-            bool ok = m_hCom.WaitReadable(m_wake.Handle(), -1, ready);
+            int error = 0;
+            bool ok = m_hCom.WaitReadable(m_wake.Handle(), -1, ready, error);
             if (ok && ready == SerialPort::Ready::Wake) {
                 m_wake.Drain();
                 continue;
             }
-            if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got);
+            if (ok) ok = m_hCom.ReadAvailable(stage, sizeof stage, got, error);
             if (!ok) {
-                if ((fatal = PortLost())) break;
+                if ((fatal = PortLost(error))) break;
                 continue;
             }
             staged = 0;
             stagedEnd = got;
             if (got == 0) continue;
-            m_mailbox.NoteReceived();
+            // A packet begun before a request went out is none of its reply (a
+            // real drive does not talk over the master); starting afresh keeps
+            // noise that claims a long packet from eating the replies to the
+            // attempts after it.
+            if (m_mailbox.NoteReceived()) scanner.Reset();
         }
         PacketScanner::Packet packet;
         staged += scanner.Feed(stage + staged, stagedEnd - staged, &packet);
@@ -189,19 +181,24 @@ int CHCT_COMM::OpenDevice(const std::string& devicePath, int baud, int protocol)
     m_nReadPasses = 3;
     m_hCom.Purge();
     SetThreadCommand(kThreadRun);
+    m_mailbox.Admit();
     return 1;
 }
 
 bool CHCT_COMM::SetupPort(int baud, int protocol, uint32_t inQueue, uint32_t outQueue) {
-    // The receive thread owns the port while it runs: it is parked while the
-    // settings change, so none of them changes under one of its reads or writes.
+    // The settings change under nobody: no caller is writing a request (the
+    // mailbox is barred) and the receive thread, which reads, is parked.
     const bool running = m_nThreadCmd == kThreadRun;
+    m_mailbox.Bar();
     if (running) {
         SetThreadCommand(kThreadPark);
         WaitUntilParked();
     }
     const bool applied = ApplySettings(baud, protocol, inQueue, outQueue);
-    if (running) SetThreadCommand(kThreadRun);
+    if (running) {
+        SetThreadCommand(kThreadRun);
+        m_mailbox.Admit();
+    }
     return applied;
 }
 
@@ -229,8 +226,8 @@ bool CHCT_COMM::ApplySettings(int baud, int protocol, uint32_t inQueue, uint32_t
 void CHCT_COMM::WaitUntilParked() {
     std::unique_lock lock(m_mxThread);
     if (m_cvThread.wait_for(lock, milliseconds(500), [&] { return m_bParked; })) return;
-    // Still inside a write: its own time-out ends it soon. The port is not
-    // closed under a thread that still uses it.
+    // Still inside a read or a purge: it ends soon. The port is not closed
+    // under a thread that still uses it.
     m_cvThread.wait(lock, [&] { return m_bParked; });
 }
 
@@ -238,7 +235,7 @@ bool CHCT_COMM::ClosePort(bool /*stopWorker*/) {
     if (!m_bOpened) return true;
     // No background worker is ever registered with the link in this system, so
     // there is none to stop before closing.
-    m_mailbox.Withdraw();
+    m_mailbox.Bar();
     std::this_thread::sleep_for(milliseconds(500));
     SetThreadCommand(kThreadPark);
     WaitUntilParked();

@@ -1,7 +1,8 @@
 #pragma once
 // The drive link on a serial port: opens and configures the port, runs the
-// receive thread that writes requests and unwraps the drive's reply packets,
-// closes the port and finds the drive by itself.
+// receive thread that reads the port and unwraps the drive's reply packets,
+// closes the port and finds the drive by itself. Callers write their requests
+// themselves (see RequestMailbox); serial_port.h says which thread uses what.
 #include <atomic>
 #include <memory>
 #include <string>

@@ -84,8 +84,8 @@ protected:
     static constexpr uint32_t kThreadRun = 10;
     static constexpr uint32_t kThreadEnd = 20;
 
-    // Hands `length` bytes of m_ReqBuf to the receive thread and waits until it
-    // has taken them, at most m_nSendTimeout ms.
+    // Writes `length` bytes of m_ReqBuf to the line once it takes requests,
+    // waiting for that at most m_nSendTimeout ms.
     bool Send_Request(uint32_t length);
 
     // Receive-thread command, with the wake-ups that make a change seen at once.
@@ -140,13 +140,18 @@ protected:
     LinkFault m_fault;
     // The receive thread lost the port; cleared when it is opened again.
     std::atomic<bool> m_bPortLost{false};
-    // A caller asks the receive thread to purge the port.
-    std::atomic<bool> m_bPurgeWanted{false};
     std::recursive_mutex m_csLink;
 
     WakeEvent m_wake;
-    // Callers hand requests to the receive thread here; replies come back here.
-    RequestMailbox m_mailbox{[this] { m_wake.Signal(); }};
+    // Callers write their requests through here, on their own thread; the
+    // receive thread delivers the replies here.
+    RequestMailbox m_mailbox{[this] { m_wake.Signal(); },
+                             [this](const uint8_t* request, uint32_t length) {
+                                 size_t written = 0;
+                                 const bool ok = m_hCom.Write(request, length, written);
+                                 m_nWritten = static_cast<uint32_t>(written);
+                                 return ok;
+                             }};
 
     // Parking of the receive thread while the port is closed.
     std::mutex m_mxThread;

@@ -45,9 +45,9 @@ void CHCT_COMM_BASE::PurgePort() {
         m_hCom.Purge();  // the callers use the port themselves
         return;
     }
-    // The receive thread owns the port: it purges before it takes the next request.
-    m_bPurgeWanted = true;
-    m_wake.Signal();
+    // The receive thread owns the port's reading: it purges before the next
+    // request is written.
+    m_mailbox.AskPurge();
 }
 
 void CHCT_COMM_BASE::SetThreadCommand(uint32_t command) {

@@ -5,7 +5,8 @@
 
 namespace tarn {
 
-RequestMailbox::RequestMailbox(std::function<void()> wakeReceiver) : m_wakeReceiver(std::move(wakeReceiver)) {}
+RequestMailbox::RequestMailbox(std::function<void()> wakeReceiver, Sender send)
+    : m_wakeReceiver(std::move(wakeReceiver)), m_send(std::move(send)) {}
 
 RequestMailbox::~RequestMailbox() {
     std::unique_lock lock(m_mx);
@@ -14,26 +15,45 @@ RequestMailbox::~RequestMailbox() {
     m_cv.wait(lock, [&] { return m_nCallers == 0; });
 }
 
-void RequestMailbox::Hand(const uint8_t* request, uint32_t length) {
-    m_nRequestLen = std::min(length, kCapacity);
-    std::memcpy(m_Request, request, m_nRequestLen);
+void RequestMailbox::Leave() {
+    --m_nCallers;
+    if (m_bClosed) m_cv.notify_all();
+}
+
+bool RequestMailbox::WaitForLine(std::unique_lock<std::mutex>& lock, Ms take) {
+    auto open = [&] { return !m_bBarred && !m_bPurgeAsked.load(std::memory_order_relaxed); };
+    if (open()) return true;  // the common case: no clock read, no wait
+    m_cv.wait_for(lock, take, [&] { return m_bClosed || open(); });
+    return !m_bClosed && open();
+}
+
+bool RequestMailbox::Send(std::unique_lock<std::mutex>& lock, const uint8_t* request, uint32_t length) {
+    m_nInflightStation = length > 0 ? request[0] : 0;
+    m_nInflightFunction = length > 1 ? request[1] : 0;
     m_nReplyLen = 0;  // also a reply still in transit from an earlier request
-    m_bPending = true;
+    // Counted before the write: the reply may be read before the write returns,
+    // and the receive thread must not start afresh in the middle of it.
+    ++m_nSent;
+    m_bSending = true;
+    lock.unlock();
+    const bool written = m_send(request, std::min(length, kCapacity));
+    lock.lock();
+    m_bSending = false;
+    if (written) ++m_nWritten;
+    m_lastActivity = Clock::now();
+    if (m_bBarred) m_cv.notify_all();  // Bar() waits for the write to end
+    return written;
 }
 
 bool RequestMailbox::Post(const uint8_t* request, uint32_t length, Ms take) {
     std::unique_lock lock(m_mx);
     if (m_bClosed) return false;
     ++m_nCallers;
-    Hand(request, length);
-    m_bTakeAwaited = true;
-    m_wakeReceiver();
-    const bool taken = m_cv.wait_for(lock, take, [&] { return !m_bPending || m_bClosed; }) && !m_bPending;
-    m_bTakeAwaited = false;
-    m_bPending = false;
-    --m_nCallers;
-    m_cv.notify_all();
-    return taken;
+    const bool open = WaitForLine(lock, take);
+    // Taken once it is written, even if the write fails or nobody answers.
+    if (open) Send(lock, request, length);
+    Leave();
+    return open;
 }
 
 RequestMailbox::Outcome RequestMailbox::Exchange(const uint8_t* request, uint32_t length, Ms take, Ms reply,
@@ -42,50 +62,28 @@ RequestMailbox::Outcome RequestMailbox::Exchange(const uint8_t* request, uint32_
     replyLength = 0;
     if (m_bClosed) return Outcome::NotTaken;
     ++m_nCallers;
-    Hand(request, length);
-    m_bTakeAwaited = false;
-    const Clock::time_point start = Clock::now();
-    m_wakeReceiver();
-    auto leave = [&](Outcome outcome) {
-        m_bTakeAwaited = false;
-        --m_nCallers;
-        m_cv.notify_all();
-        return outcome;
-    };
-    auto replied = [&] { return m_nReplyLen != 0 || m_bClosed; };
-    // The thread takes a request within microseconds: wait for the reply as if
-    // it was taken now, and look again when that wait runs out. The caller
-    // sleeps once per exchange; it is woken for the take only when that is late.
-    Clock::time_point due = start + reply;
-    for (;;) {
-        if (m_cv.wait_until(lock, due, replied)) break;
-        if (!m_bPending) {
-            if (Clock::now() < m_takenAt + reply) {
-                due = m_takenAt + reply;
-                continue;
-            }
-            // Its reply may still come; a retry of the same request may take it.
-            m_bUnsettled = true;
-            m_nUnsettledLen = m_nRequestLen;
-            std::memcpy(m_Unsettled, m_Request, m_nRequestLen);
-            return leave(Outcome::NoReply);
-        }
-        m_bTakeAwaited = true;
-        const bool taken = m_cv.wait_until(lock, start + take, [&] { return !m_bPending || m_bClosed; });
-        m_bTakeAwaited = false;
-        if (!taken || m_bPending) {
-            m_bPending = false;
-            return leave(Outcome::NotTaken);
-        }
-        due = m_takenAt + reply;
+    if (!WaitForLine(lock, take)) {
+        Leave();
+        return Outcome::NotTaken;
     }
+    Send(lock, request, length);
+    const bool replied =
+        m_cv.wait_until(lock, m_lastActivity + reply, [&] { return m_nReplyLen != 0 || m_bClosed; });
+    Outcome outcome = Outcome::Replied;
     if (m_bClosed) {
-        m_bPending = false;
-        return leave(Outcome::NotTaken);
+        outcome = Outcome::NotTaken;
+    } else if (!replied) {
+        // Its reply may still come; a retry of the same request may take it.
+        m_bUnsettled = true;
+        m_nUnsettledLen = std::min(length, kCapacity);
+        std::memcpy(m_Unsettled, request, m_nUnsettledLen);
+        outcome = Outcome::NoReply;
+    } else {
+        std::memcpy(replyOut, m_Reply, m_nReplyLen);
+        replyLength = m_nReplyLen;
     }
-    std::memcpy(replyOut, m_Reply, m_nReplyLen);
-    replyLength = m_nReplyLen;
-    return leave(Outcome::Replied);
+    Leave();
+    return outcome;
 }
 
 void RequestMailbox::Settle(const uint8_t* request, uint32_t length, Ms quiet) {
@@ -102,28 +100,46 @@ void RequestMailbox::Settle(const uint8_t* request, uint32_t length, Ms quiet) {
     m_nDelivered = m_nWritten;
     m_nReplyLen = 0;
     m_bUnsettled = false;
-    --m_nCallers;
+    Leave();
+}
+
+void RequestMailbox::AskPurge() {
+    {
+        std::lock_guard lock(m_mx);
+        m_bPurgeAsked.store(true, std::memory_order_release);
+    }
+    m_wakeReceiver();
+}
+
+void RequestMailbox::Purged() {
+    {
+        std::lock_guard lock(m_mx);
+        m_bPurgeAsked.store(false, std::memory_order_relaxed);
+    }
     m_cv.notify_all();
 }
 
-void RequestMailbox::Withdraw() {
-    std::lock_guard lock(m_mx);
-    m_bPending = false;
+void RequestMailbox::Bar() {
+    std::unique_lock lock(m_mx);
+    m_bBarred = true;
+    m_cv.wait(lock, [&] { return !m_bSending; });
 }
 
-bool RequestMailbox::Take(uint8_t* out, uint32_t& length) {
+void RequestMailbox::Admit() {
+    {
+        std::lock_guard lock(m_mx);
+        m_bBarred = false;
+        m_bPurgeAsked.store(false, std::memory_order_relaxed);  // the port was purged as it was set up
+    }
+    m_cv.notify_all();
+}
+
+bool RequestMailbox::NoteReceived() {
     std::lock_guard lock(m_mx);
-    if (!m_bPending) return false;
-    length = m_nRequestLen;
-    std::memcpy(out, m_Request, length);
-    m_bPending = false;
-    m_nInflightStation = length > 0 ? m_Request[0] : 0;
-    m_nInflightFunction = length > 1 ? m_Request[1] : 0;
-    m_takenAt = Clock::now();
-    // A caller in Post, or one whose take is late, waits to hear of it; one
-    // waiting for its reply is woken by the reply alone.
-    if (m_bTakeAwaited) m_cv.notify_all();
-    return true;
+    m_lastActivity = Clock::now();
+    const bool fresh = m_nSent != m_nSentSeen;
+    m_nSentSeen = m_nSent;
+    return fresh;
 }
 
 bool RequestMailbox::Answers(const uint8_t* reply, uint32_t length) const {
@@ -144,18 +160,7 @@ void RequestMailbox::Deliver(const uint8_t* reply, uint32_t length) {
             std::memcpy(m_Reply, reply, m_nReplyLen);
         }
     }
-    m_cv.notify_all();
-}
-
-void RequestMailbox::NoteWritten() {
-    std::lock_guard lock(m_mx);
-    ++m_nWritten;
-    m_lastActivity = Clock::now();
-}
-
-void RequestMailbox::NoteReceived() {
-    std::lock_guard lock(m_mx);
-    m_lastActivity = Clock::now();
+    m_cv.notify_all();  // also a Settle() that counts the replies owed
 }
 
 }  // namespace tarn

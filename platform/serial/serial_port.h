@@ -1,10 +1,24 @@
 #pragma once
 // A serial port opened for exclusive, synchronous use: the drive link's view of
 // the operating system's serial facility. Every call that can fail returns
-// false and leaves the system's error code in LastError().
+// false with the system's error code: in LastError() for the owner's calls, in
+// the caller's own variable for the reader's (see below).
+//
+// Who uses what, so that no member is written by two threads at once:
+// - the owner (the thread that opens, sets up and closes the port, and the
+//   link's callers one at a time): Open, Close, ApplyLine, SetTimeouts,
+//   SetQueueSizes, Read, Write and LastError. While a reader runs, the owner
+//   only writes; the settings change only while no request is being written
+//   and the reader is parked.
+// - the reader (the link's receive thread): WaitReadable and ReadAvailable,
+//   which hand their error back to their caller and never touch LastError().
+// - Purge: the reader while it runs (callers ask it for one), else the owner;
+//   it records no error, as nobody acts on a failed purge.
+// - ReleaseExclusive and SetTap: any thread.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "platform/serial/line_tap.h"
@@ -71,15 +85,17 @@ public:
     // Synchronous read with the time-outs above. False only on a port error.
     bool Read(uint8_t* buffer, size_t wanted, size_t& got);
     // Synchronous write, ended by the write time-out. False only on a port error;
-    // a time-out returns true with the bytes that went out.
+    // a time-out returns true with the bytes that went out. It may run while
+    // the reader waits for or reads bytes.
     bool Write(const uint8_t* data, size_t size, size_t& written);
 
+    // The reader's calls; on false, `error` holds the system's code.
     // Blocks until the port has bytes to read, or `wake` is signalled
     // (timeoutMs < 0: no limit). Returns false on a port error.
     enum class Ready { Data, Wake, Timeout };
-    bool WaitReadable(WaitHandle wake, int timeoutMs, Ready& ready);
+    bool WaitReadable(WaitHandle wake, int timeoutMs, Ready& ready, int& error);
     // Reads what is there now, at most `wanted` bytes, without waiting.
-    bool ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got);
+    bool ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got, int& error);
 
     // Every byte written or read is shown to `tap` (null: to none). It may be
     // changed at any time; a tap must outlive the port's use of it.
@@ -102,7 +118,10 @@ private:
     int m_lastError = 0;
     PortTimeouts m_timeouts;
     // Windows: the time-outs the driver holds now, and a byte that a wait for
-    // data has already taken from the driver.
+    // data has already taken from the driver. A synchronous handle does one
+    // call at a time anyway; the mutex keeps the owner's write and the
+    // reader's wait from changing the driver's time-outs under each other.
+    std::mutex m_driverMutex;
     PortTimeouts m_driverTimeouts;
     bool m_driverTimeoutsSet = false;
     uint8_t m_heldByte = 0;

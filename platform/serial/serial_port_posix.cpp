@@ -108,11 +108,7 @@ bool SerialPort::ApplyLine(const LineSettings& line) {
 
 bool SerialPort::SetQueueSizes(uint32_t, uint32_t) { return IsOpen() || Fail(EBADF); }
 
-bool SerialPort::Purge() {
-    if (!IsOpen()) return Fail(EBADF);
-    if (::ioctl(m_fd, TCFLSH, TCIOFLUSH) != 0) return Fail(errno);
-    return true;
-}
+bool SerialPort::Purge() { return IsOpen() && ::ioctl(m_fd, TCFLSH, TCIOFLUSH) == 0; }
 
 bool SerialPort::Read(uint8_t* buffer, size_t wanted, size_t& got) {
     got = 0;
@@ -176,19 +172,25 @@ bool SerialPort::Write(const uint8_t* data, size_t size, size_t& written) {
     return ended(true);
 }
 
-bool SerialPort::WaitReadable(WaitHandle wakeFd, int timeoutMs, Ready& ready) {
-    if (!IsOpen()) return Fail(EBADF);
-    pollfd pfds[2] = {{m_fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+bool SerialPort::WaitReadable(WaitHandle wakeFd, int timeoutMs, Ready& ready, int& error) {
+    const int fd = m_fd.load(std::memory_order_relaxed);
+    if (fd < 0) {
+        error = EBADF;
+        return false;
+    }
+    pollfd pfds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
     for (;;) {
         int r = ::poll(pfds, wakeFd >= 0 ? 2 : 1, timeoutMs);
         if (r < 0) {
             if (errno == EINTR) continue;
-            return Fail(errno);
+            error = errno;
+            return false;
         }
         if (r == 0) {
             ready = Ready::Timeout;
         } else if (pfds[0].revents & POLLNVAL) {
-            return Fail(EBADF);
+            error = EBADF;
+            return false;
         } else if (pfds[0].revents) {
             // Data, or a hang-up that the next read reports as an error.
             ready = Ready::Data;
@@ -199,20 +201,24 @@ bool SerialPort::WaitReadable(WaitHandle wakeFd, int timeoutMs, Ready& ready) {
     }
 }
 
-bool SerialPort::ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got) {
+bool SerialPort::ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got, int& error) {
     got = 0;
-    if (!IsOpen()) return Fail(EBADF);
+    const int fd = m_fd.load(std::memory_order_relaxed);
     for (;;) {
-        ssize_t n = ::read(m_fd, buffer, wanted);
+        ssize_t n = ::read(fd, buffer, wanted);
         if (n > 0) {
             got = static_cast<size_t>(n);
             Tap(LineDirection::In, buffer, got);
             return true;
         }
-        if (n == 0) return Fail(EIO);  // hang-up
+        if (n == 0) {
+            error = EIO;  // hang-up
+            return false;
+        }
         if (errno == EINTR) continue;
         if (errno == EAGAIN) return true;
-        return Fail(errno);
+        error = errno;
+        return false;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 
 #include "platform/serial/serial_port.h"
 #include "platform/win32/win32_text.h"
@@ -105,11 +106,9 @@ bool SerialPort::SetQueueSizes(uint32_t inQueue, uint32_t outQueue) {
 }
 
 bool SerialPort::Purge() {
-    if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
+    if (!IsOpen()) return false;
     m_hasHeldByte = false;
-    if (!::PurgeComm(Native(m_fd), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
-        return Fail(static_cast<int>(::GetLastError()));
-    return true;
+    return ::PurgeComm(Native(m_fd), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != 0;
 }
 
 // Gives the driver the read time-outs `read` with the write time-outs in force,
@@ -127,6 +126,16 @@ static bool ApplyDriverTimeouts(HANDLE h, const PortTimeouts& read, const PortTi
     return true;
 }
 
+// As above, under the port's driver mutex: the owner's write and the reader's
+// wait each set the time-outs they need. `read` null keeps the read time-outs
+// the driver holds.
+static bool ApplyTimeouts(HANDLE h, std::mutex& mutex, const PortTimeouts* read, const PortTimeouts& write,
+                          PortTimeouts& inDriver, bool& set) {
+    std::lock_guard lock(mutex);
+    const PortTimeouts& wanted = read ? *read : set ? inDriver : write;
+    return ApplyDriverTimeouts(h, wanted, write, inDriver, set);
+}
+
 bool SerialPort::Read(uint8_t* buffer, size_t wanted, size_t& got) {
     got = 0;
     if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
@@ -137,8 +146,7 @@ bool SerialPort::Read(uint8_t* buffer, size_t wanted, size_t& got) {
         Tap(LineDirection::In, buffer, 1);
     }
     HANDLE h = Native(m_fd);
-    if (!ApplyDriverTimeouts(h, m_timeouts, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet))
-        return Fail(static_cast<int>(::GetLastError()));
+    if (!ApplyTimeouts(h, m_driverMutex, &m_timeouts, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet)) return Fail(static_cast<int>(::GetLastError()));
     DWORD n = 0;
     if (got < wanted && !::ReadFile(h, buffer + got, static_cast<DWORD>(wanted - got), &n, nullptr)) {
         const int error = static_cast<int>(::GetLastError());
@@ -155,9 +163,7 @@ bool SerialPort::Write(const uint8_t* data, size_t size, size_t& written) {
     written = 0;
     if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
     HANDLE h = Native(m_fd);
-    const PortTimeouts read = m_driverTimeoutsSet ? m_driverTimeouts : m_timeouts;
-    if (!ApplyDriverTimeouts(h, read, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet))
-        return Fail(static_cast<int>(::GetLastError()));
+    if (!ApplyTimeouts(h, m_driverMutex, nullptr, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet)) return Fail(static_cast<int>(::GetLastError()));
     // Windows reports the bytes that went out before the write time-out ended
     // the call. (Wine on a pseudo-terminal was seen to report 0 for bytes that
     // did go out; nothing but the trace and the tap use the count.)
@@ -174,8 +180,12 @@ bool SerialPort::Write(const uint8_t* data, size_t size, size_t& written) {
     return true;
 }
 
-bool SerialPort::WaitReadable(WaitHandle wake, int timeoutMs, Ready& ready) {
-    if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
+bool SerialPort::WaitReadable(WaitHandle wake, int timeoutMs, Ready& ready, int& error) {
+    auto fail = [&](int code) {
+        error = code;
+        return false;
+    };
+    if (!IsOpen()) return fail(ERROR_INVALID_HANDLE);
     HANDLE h = Native(m_fd);
     const auto start = Clock::now();
     const uint32_t slice = m_timeouts.readTotalConstant ? m_timeouts.readTotalConstant : kDefaultWaitSliceMs;
@@ -199,23 +209,27 @@ bool SerialPort::WaitReadable(WaitHandle wake, int timeoutMs, Ready& ready) {
             wait = std::min<uint32_t>(wait, static_cast<uint32_t>(timeoutMs - spent));
         }
         // One byte, or the slice's end: the thread sleeps in the driver.
-        if (!ApplyDriverTimeouts(h, PortTimeouts{0, 0, wait, 0, 0}, m_timeouts, m_driverTimeouts,
-                                 m_driverTimeoutsSet))
-            return Fail(static_cast<int>(::GetLastError()));
+        const PortTimeouts oneByte{0, 0, wait, 0, 0};
+        if (!ApplyTimeouts(h, m_driverMutex, &oneByte, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet))
+            return fail(static_cast<int>(::GetLastError()));
         DWORD n = 0;
         if (!::ReadFile(h, &m_heldByte, 1, &n, nullptr)) {
-            const int error = static_cast<int>(::GetLastError());
+            const int code = static_cast<int>(::GetLastError());
             DWORD errors = 0;
             ::ClearCommError(h, &errors, nullptr);
-            return Fail(error);
+            return fail(code);
         }
         if (n == 1) m_hasHeldByte = true;
     }
 }
 
-bool SerialPort::ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got) {
+bool SerialPort::ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got, int& error) {
     got = 0;
-    if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
+    auto fail = [&](int code) {
+        error = code;
+        return false;
+    };
+    if (!IsOpen()) return fail(ERROR_INVALID_HANDLE);
     if (wanted == 0) return true;
     HANDLE h = Native(m_fd);
     if (m_hasHeldByte) {
@@ -225,17 +239,16 @@ bool SerialPort::ReadAvailable(uint8_t* buffer, size_t wanted, size_t& got) {
     // What waits in the driver's queue, read with time-outs that return at once.
     DWORD errors = 0;
     COMSTAT status{};
-    if (!::ClearCommError(h, &errors, &status)) return Fail(static_cast<int>(::GetLastError()));
+    if (!::ClearCommError(h, &errors, &status)) return fail(static_cast<int>(::GetLastError()));
     const size_t queued = std::min<size_t>(status.cbInQue, wanted - got);
     if (queued > 0) {
-        if (!ApplyDriverTimeouts(h, kReadNow, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet))
-            return Fail(static_cast<int>(::GetLastError()));
+        if (!ApplyTimeouts(h, m_driverMutex, &kReadNow, m_timeouts, m_driverTimeouts, m_driverTimeoutsSet)) return fail(static_cast<int>(::GetLastError()));
         DWORD n = 0;
         if (!::ReadFile(h, buffer + got, static_cast<DWORD>(queued), &n, nullptr)) {
-            const int error = static_cast<int>(::GetLastError());
+            const int code = static_cast<int>(::GetLastError());
             ::ClearCommError(h, &errors, nullptr);
             if (got > 0) Tap(LineDirection::In, buffer, got);
-            return Fail(error);
+            return fail(code);
         }
         got += n;
     }

@@ -1,5 +1,5 @@
 // The hand-over between callers and the receive thread, with the test thread
-// playing the receive thread.
+// playing the line and the receive thread.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -27,6 +27,9 @@ struct Answer {
 
 class Mailbox {
 public:
+    explicit Mailbox(bool admit = true) {
+        if (admit) box->Admit();
+    }
     // Runs an exchange on a thread of its own.
     std::future<Answer> Ask(const Bytes& request, Ms take = Ms(2000), Ms reply = Ms(80)) {
         return std::async(std::launch::async, [=, this] {
@@ -38,19 +41,26 @@ public:
             return a;
         });
     }
-    // As the receive thread: takes the request once it is handed over.
+    // As the line: the request the caller wrote.
     Bytes Take() {
-        woken.acquire();
-        uint8_t buf[RequestMailbox::kCapacity];
-        uint32_t n = 0;
-        EXPECT_TRUE(box->Take(buf, n));
-        box->NoteWritten();
-        return Bytes(buf, buf + n);
+        sent.acquire();
+        return line;
     }
     void Deliver(const Bytes& reply) { box->Deliver(reply.data(), static_cast<uint32_t>(reply.size())); }
 
-    std::counting_semaphore<> woken{0};
-    std::unique_ptr<RequestMailbox> box = std::make_unique<RequestMailbox>([this] { woken.release(); });
+    std::counting_semaphore<> woken{0}, sent{0}, entered{0};
+    std::binary_semaphore writing{1};  // held by a test to keep a write going
+    Bytes line;
+    std::unique_ptr<RequestMailbox> box = std::make_unique<RequestMailbox>(
+        [this] { woken.release(); },
+        [this](const uint8_t* request, uint32_t length) {
+            entered.release();
+            writing.acquire();
+            line.assign(request, request + length);
+            writing.release();
+            sent.release();
+            return true;
+        });
 };
 
 bool Ready(std::future<void>& f, Ms within) { return f.wait_for(within) == std::future_status::ready; }
@@ -81,9 +91,40 @@ TEST(Mailbox, OnlyAReplyOfTheRequestsStationAndFunctionAnswersIt) {
         EXPECT_EQ(a.outcome, c.outcome) << c.what;
         EXPECT_EQ(a.reply, a.outcome == Outcome::Replied ? c.reply : Bytes{}) << c.what;
     }
+}
+
+TEST(Mailbox, RequestsGoOutOnlyWhenTheLineTakesThem) {
+    Mailbox closed(false);
+    EXPECT_EQ(closed.Ask(kReadAtOne, Ms(50)).get().outcome, Outcome::NotTaken) << "no receive thread runs";
+    EXPECT_FALSE(closed.box->Post(kReadAtOne.data(), 6, Ms(20)));
+    EXPECT_FALSE(closed.sent.try_acquire());
+
+    // After a failed attempt the next request waits for the receive thread's purge.
     Mailbox m;
-    EXPECT_EQ(m.Ask(kReadAtOne, Ms(50)).get().outcome, Outcome::NotTaken) << "no receive thread takes it";
-    EXPECT_FALSE(m.box->Post(kReadAtOne.data(), 6, Ms(20)));
+    m.box->AskPurge();
+    EXPECT_TRUE(m.woken.try_acquire());
+    EXPECT_TRUE(m.box->PurgeAsked());
+    EXPECT_EQ(m.Ask(kReadAtOne, Ms(50)).get().outcome, Outcome::NotTaken) << "never purged";
+    auto answer = m.Ask(kReadAtOne);
+    EXPECT_FALSE(m.sent.try_acquire_for(Ms(50)));
+    m.box->Purged();
+    EXPECT_EQ(m.Take(), kReadAtOne);
+    // The receive thread starts its scan afresh once after each request.
+    EXPECT_TRUE(m.box->NoteReceived());
+    EXPECT_FALSE(m.box->NoteReceived());
+    m.Deliver({0x01, 0x03, 0x02, 0x12, 0x34});
+    EXPECT_EQ(answer.get().outcome, Outcome::Replied);
+
+    // The port is set up or closed only when no request is being written.
+    Mailbox w;
+    w.writing.acquire();
+    auto posted = std::async(std::launch::async, [&] { return w.box->Post(kReadAtOne.data(), 6, Ms(1000)); });
+    w.entered.acquire();
+    std::future<void> barred = std::async(std::launch::async, [&] { w.box->Bar(); });
+    EXPECT_FALSE(Ready(barred, Ms(100)));
+    w.writing.release();
+    EXPECT_TRUE(Ready(barred, Ms(1000)));
+    EXPECT_TRUE(posted.get());
 }
 
 TEST(Mailbox, RepliesOwedAreLetGoByBeforeADifferentRequest) {
