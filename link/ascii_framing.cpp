@@ -162,8 +162,8 @@ struct AsciiFraming {
     }
 
     static std::u16string TraceLines(const Link& l) {
-        return u"CMD : " + TextTrace(l.m_ReqBuf, std::min<size_t>(l.m_nWritten, sizeof l.m_ReqBuf)) + u"\nIN  : " +
-               TextTrace(l.m_RespBuf, std::min<size_t>(l.m_nAsciiRecv, sizeof l.m_RespBuf)) + u"\n";
+        return ExchangeTrace(TextTrace, l.m_ReqBuf, std::min<size_t>(l.m_nWritten, sizeof l.m_ReqBuf), l.m_RespBuf,
+                             std::min<size_t>(l.m_nAsciiRecv, sizeof l.m_RespBuf));
     }
 };
 

@@ -187,8 +187,8 @@ struct RtuFraming {
 
     // The reply trace shows the response the receive thread delivered.
     static std::u16string TraceLines(const Link& l) {
-        return u"CMD : " + HexTrace(l.m_ReqBuf, std::min<size_t>(l.m_nWritten, sizeof l.m_ReqBuf)) + u"\nIN  : " +
-               HexTrace(l.m_RespBuf, std::min<size_t>(l.m_nRespLen, sizeof l.m_RespBuf)) + u"\n";
+        return ExchangeTrace(HexTrace, l.m_ReqBuf, std::min<size_t>(l.m_nWritten, sizeof l.m_ReqBuf), l.m_RespBuf,
+                             std::min<size_t>(l.m_nRespLen, sizeof l.m_RespBuf));
     }
 };
 

@@ -30,4 +30,9 @@ std::u16string TextTrace(const uint8_t* bytes, size_t size) {
     return out;
 }
 
+std::u16string ExchangeTrace(std::u16string (*notation)(const uint8_t*, size_t), const uint8_t* request,
+                             size_t requestSize, const uint8_t* reply, size_t replySize) {
+    return u"CMD : " + notation(request, requestSize) + u"\nIN  : " + notation(reply, replySize) + u"\n";
+}
+
 }  // namespace tarn

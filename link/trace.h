@@ -13,4 +13,8 @@ std::u16string HexTrace(const uint8_t* bytes, size_t size);
 // at most 199 characters.
 std::u16string TextTrace(const uint8_t* bytes, size_t size);
 
+// "CMD : <request>\nIN  : <reply>\n" in one of the notations above.
+std::u16string ExchangeTrace(std::u16string (*notation)(const uint8_t*, size_t), const uint8_t* request,
+                             size_t requestSize, const uint8_t* reply, size_t replySize);
+
 }  // namespace tarn
